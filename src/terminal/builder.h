@@ -1,0 +1,21 @@
+#pragma once
+
+#include <memory>
+
+class TPeriodicWork;
+
+// Creates the process-wide singletons in their order and destroys them in theirs.
+class TBuilder
+{
+public:
+  TBuilder();
+  ~TBuilder();
+
+  void BuildOnStart();
+  void DestroyOnFinish();
+
+private:
+  std::unique_ptr<TPeriodicWork> fWork;
+};
+
+TBuilder &Builder();

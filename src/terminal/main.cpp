@@ -1,0 +1,64 @@
+#include "builder.h"
+#include "consts.h"
+#include "fm_main.h"
+#include "folders.h"
+#include "log_writer.h"
+#include "message_presenter.h"
+#include "ui_writer.h"
+#include "utils.h"
+
+#include <QApplication>
+#include <QDir>
+
+#include <curl/curl.h>
+#include <openssl/crypto.h>
+#include <openssl/ssl.h>
+
+#include <cstdlib>
+#include <exception>
+#include <stdexcept>
+
+namespace {
+
+// The transport and the request signing both need OpenSSL; fail before any window if the
+// system's libraries are missing or libcurl was built against another TLS back end.
+void InitTls()
+{
+  if (OPENSSL_init_ssl(0, nullptr) != 1)
+    throw std::runtime_error("OpenSSL could not be initialised");
+  if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK)
+    throw std::runtime_error("libcurl could not be initialised");
+  const curl_version_info_data *lInfo = curl_version_info(CURLVERSION_NOW);
+  if (!lInfo || !lInfo->ssl_version || QByteArray(lInfo->ssl_version).indexOf("OpenSSL") < 0)
+    throw std::runtime_error("libcurl does not use OpenSSL");
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+  const QString lLocalPath = TFolders::UserFolder(QStringLiteral("%LOCALAPPDATA%"));
+  QDir().mkpath(lLocalPath);
+  InitTls();
+
+  QApplication lApp(argc, argv);
+  QApplication::setApplicationName(cAppTitle);
+  QApplication::setApplicationDisplayName(cAppTitle);
+  SetMessagePresenter(std::make_shared<TQtMessagePresenter>());
+
+  try {
+    Builder().BuildOnStart();
+  } catch (const std::exception &lError) {
+    Alert(QString::fromUtf8(lError.what()));
+    delete fmMain;
+    UIWriter.reset();
+    LogWriter.reset();
+    curl_global_cleanup();
+    return EXIT_FAILURE;
+  }
+  const int lResult = QApplication::exec();
+  Builder().DestroyOnFinish();
+  UIWriter.reset();
+  curl_global_cleanup();
+  return lResult;
+}

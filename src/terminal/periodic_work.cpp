@@ -1,0 +1,34 @@
+#include "periodic_work.h"
+
+#include "fm_main.h"
+
+#include <QCoreApplication>
+
+bool TPeriodicWork::ShowMainForm()
+{
+  auto *lForm = new TfmMain();
+  lForm->setAttribute(Qt::WA_DeleteOnClose, false);
+  lForm->showMaximized();
+  QCoreApplication::processEvents();
+  struct TProcessOnExit
+  {
+    ~TProcessOnExit() { QCoreApplication::processEvents(); }
+  } lCleanUp;
+  lForm->SendPing();
+  lForm->InitUserInterface();
+  return true;
+}
+
+void TPeriodicWork::EverySecond(TWorkflowMode) {}
+
+void TPeriodicWork::Every5Second(TWorkflowMode) {}
+
+void TPeriodicWork::EveryMinute(TWorkflowMode) {}
+
+void TPeriodicWork::Once(TWorkflowMode) {}
+
+void TPeriodicWork::Close()
+{
+  if (fmMain)
+    fmMain->Deinit();
+}
