@@ -18,7 +18,11 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <cxxabi.h>
+
 #include <cmath>
+#include <cstdlib>
+#include <typeinfo>
 #include <cstdio>
 #include <filesystem>
 #include <stdexcept>
@@ -36,6 +40,9 @@ std::shared_ptr<TMessagePresenter> gPresenter;
 
 QMutex gUserSourceLock;
 std::function<QString()> gUserSource;
+
+QMutex gExeFolderLock;
+QString gExeFolder;
 
 QMutex gServerErrorLock;
 QString gLastServerError;
@@ -97,7 +104,27 @@ QString ExeName()
 
 QString ExeFolder()
 {
+  {
+    QMutexLocker lLock(&gExeFolderLock);
+    if (!gExeFolder.isEmpty())
+      return gExeFolder;
+  }
   return QFileInfo(ExeName()).absolutePath();
+}
+
+void SetExeFolder(const QString &aFolder)
+{
+  QMutexLocker lLock(&gExeFolderLock);
+  gExeFolder = aFolder;
+}
+
+QString ExceptionClassName(const std::exception &aError)
+{
+  const char *lMangled = typeid(aError).name();
+  int lStatus = 0;
+  std::unique_ptr<char, void (*)(void *)> lName(
+      abi::__cxa_demangle(lMangled, nullptr, nullptr, &lStatus), std::free);
+  return QString::fromLatin1(lStatus == 0 && lName ? lName.get() : lMangled);
 }
 
 QString GetWin(const QString &aText)

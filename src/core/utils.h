@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -30,7 +31,11 @@ int Alert(const QString &aText);
 bool Confirm(const QString &aText);
 
 QString ExeName();
+// The folder of server.json, config.json and Debug.log: the executable's, unless a test moved it.
 QString ExeFolder();
+void SetExeFolder(const QString &aFolder);
+// The class name of an exception as the log shows it ("std::runtime_error").
+QString ExceptionClassName(const std::exception &aError);
 QString GetWin(const QString &aText);
 
 std::int64_t DateToStamp(TDateTime aDateTime);

@@ -54,3 +54,19 @@ void TBuilder::DestroyOnFinish()
   Timer.reset();
   LogWriter.reset();
 }
+
+void TBuilder::Abandon()
+{
+  if (Timer)
+    Timer->Deinit();
+  delete fmMain;
+  if (Workflow)
+    Workflow->SetHost(nullptr);
+  Timer.reset();
+  UIWriter.reset();
+  SysTime.reset();
+  Workflow.reset();
+  fWork.reset();
+  Folders.reset();
+  LogWriter.reset();
+}

@@ -13,6 +13,8 @@ public:
 
   void BuildOnStart();
   void DestroyOnFinish();
+  // After a failed start: drop whatever was built, without the shut-down wait.
+  void Abandon();
 
 private:
   std::unique_ptr<TPeriodicWork> fWork;

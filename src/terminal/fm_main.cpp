@@ -12,7 +12,6 @@
 #include <QLabel>
 #include <QStatusBar>
 
-#include <typeinfo>
 
 TfmMain *fmMain = nullptr;
 
@@ -84,7 +83,7 @@ void TfmMain::BuildStatusBar()
 void TfmMain::LogGuarded(const char *aHandler, const std::exception &aError) const
 {
   WriteLog(QStringLiteral("TfmBaseMain.%1 | %2 : %3")
-               .arg(QLatin1String(aHandler), QLatin1String(typeid(aError).name()),
+               .arg(QLatin1String(aHandler), ExceptionClassName(aError),
                     QString::fromUtf8(aError.what())),
            mtAlert);
 }

@@ -1,10 +1,7 @@
-#include "builder.h"
 #include "consts.h"
-#include "fm_main.h"
 #include "folders.h"
-#include "log_writer.h"
 #include "message_presenter.h"
-#include "ui_writer.h"
+#include "start.h"
 #include "utils.h"
 
 #include <QApplication>
@@ -15,7 +12,6 @@
 #include <openssl/ssl.h>
 
 #include <cstdlib>
-#include <exception>
 #include <stdexcept>
 
 namespace {
@@ -43,22 +39,11 @@ int main(int argc, char *argv[])
 
   QApplication lApp(argc, argv);
   QApplication::setApplicationName(cAppTitle);
-  QApplication::setApplicationDisplayName(cAppTitle);
+  // The main window's caption is the whole title bar text; Qt would append the display name.
+  QApplication::setApplicationDisplayName(QStringLiteral(""));
   SetMessagePresenter(std::make_shared<TQtMessagePresenter>());
 
-  try {
-    Builder().BuildOnStart();
-  } catch (const std::exception &lError) {
-    Alert(QString::fromUtf8(lError.what()));
-    delete fmMain;
-    UIWriter.reset();
-    LogWriter.reset();
-    curl_global_cleanup();
-    return EXIT_FAILURE;
-  }
-  const int lResult = QApplication::exec();
-  Builder().DestroyOnFinish();
-  UIWriter.reset();
+  const int lResult = RunTerminal();
   curl_global_cleanup();
   return lResult;
 }

@@ -3,11 +3,15 @@
 #include "fm_main.h"
 
 #include <QCoreApplication>
+#include <QScreen>
 
 bool TPeriodicWork::ShowMainForm()
 {
   auto *lForm = new TfmMain();
   lForm->setAttribute(Qt::WA_DeleteOnClose, false);
+  // Without a window manager "maximised" means nothing; fill the screen ourselves as well.
+  if (QScreen *lScreen = lForm->screen())
+    lForm->setGeometry(lScreen->availableGeometry());
   lForm->showMaximized();
   QCoreApplication::processEvents();
   struct TProcessOnExit

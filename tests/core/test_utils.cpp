@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <thread>
@@ -144,15 +147,21 @@ TEST(JsonFile, FailedSaveLeavesTheOldFileWholeAndNoTemporaries)
   const QString lName = lDir.filePath(QStringLiteral("charts.json"));
   ASSERT_TRUE(SaveJsonFile(QJsonObject{{QStringLiteral("v"), 1}}, lName));
   const QByteArray lBefore = ReadAll(lName);
-  // A read-only folder makes the temporary impossible to create.
-  QFile::setPermissions(lDir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-  if (QFileInfo(lDir.path()).isWritable())
-    GTEST_SKIP() << "running with rights that ignore folder permissions";
-  EXPECT_THROW(SaveJsonFile(QJsonObject{{QStringLiteral("v"), 2}}, lName), std::runtime_error);
-  QFile::setPermissions(lDir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                         QFileDevice::ExeOwner);
+
+  // A disk that fills up halfway through the write: the file size limit makes it fail.
+  rlimit lOld{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &lOld), 0);
+  const auto lOldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit lSmall = lOld;
+  lSmall.rlim_cur = 4096;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &lSmall), 0);
+  const QJsonObject lBig{{QStringLiteral("v"), QString(100000, QLatin1Char('x'))}};
+  EXPECT_THROW(SaveJsonFile(lBig, lName), std::runtime_error);
+  setrlimit(RLIMIT_FSIZE, &lOld);
+  std::signal(SIGXFSZ, lOldHandler);
+
   EXPECT_EQ(ReadAll(lName), lBefore);
-  EXPECT_EQ(QDir(lDir.path()).entryList(QDir::Files).size(), 1);
+  EXPECT_EQ(QDir(lDir.path()).entryList(QDir::Files), QStringList{QStringLiteral("charts.json")});
 }
 
 TEST(JsonFile, OwnerOnlyPermissions)
