@@ -4,6 +4,7 @@
 #include "utils.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QFile>
 #include <QTime>
 
@@ -18,14 +19,22 @@ std::unique_ptr<TLogWriter> LogWriter;
 namespace {
 
 // The log is a developer's tool: it is written only on the developer's own account.
-const QString cLogUserName = QStringLiteral("kestrum");
-const QString cLogFileName = QStringLiteral("Debug.log");
+// Plain literals, not QString objects: a writer left to the end of the process may still be
+// writing while the file's other statics are torn down.
+constexpr QLatin1StringView cLogUserName("kestrum");
+constexpr QLatin1StringView cLogFileName("Debug.log");
+
+// The local zone's offset from UTC in seconds (low half) and the UTC minute it was taken in
+// (high half), as one value so that readers never see a torn pair.
+std::atomic<std::uint64_t> gZoneOffset{0};
 
 // WriteLog calls in progress; a log writer being destroyed waits for them (see ~TLogWriter).
 std::atomic<int> gWriteLogCalls{0};
 
 void AppendLine(const QString &aFileName, const QByteArray &aLine)
 {
+  if (aFileName.isEmpty())
+    throw std::runtime_error("the log file's folder is not known");
   QFile lFile(aFileName);
   if (!lFile.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
     throw std::runtime_error(
@@ -42,7 +51,28 @@ QString ErrorText(const std::exception &aError)
   return QString::fromUtf8(aError.what());
 }
 
+QString ExeFolderOfFolders()
+{
+  return Folders ? Folders->Folder(afExe) : QString();
+}
+
 } // namespace
+
+TDateTime LogClockNow()
+{
+  constexpr double cUnixEpochDays = 25569.0; // 1 Jan 1970 as a date-time
+  constexpr double cMsPerDay = 86400000.0;
+  const qint64 lNow = QDateTime::currentMSecsSinceEpoch();
+  const auto lMinute = static_cast<std::uint32_t>(lNow / 60000);
+  std::uint64_t lCache = gZoneOffset.load(std::memory_order_relaxed);
+  if (static_cast<std::uint32_t>(lCache >> 32) != lMinute) {
+    const int lOffset = QDateTime::fromMSecsSinceEpoch(lNow, Qt::LocalTime).offsetFromUtc();
+    lCache = std::uint64_t{lMinute} << 32 | static_cast<std::uint32_t>(lOffset);
+    gZoneOffset.store(lCache, std::memory_order_relaxed);
+  }
+  const auto lOffset = static_cast<std::int32_t>(static_cast<std::uint32_t>(lCache));
+  return cUnixEpochDays + static_cast<double>(lNow + qint64{lOffset} * 1000) / cMsPerDay;
+}
 
 QString FormatLogTime(TDateTime aTime, const QLocale &aLocale)
 {
@@ -61,8 +91,8 @@ QByteArray BuildLogLine(const TLogMessage &aMessage, const QLocale &aLocale)
 {
   const auto lType = static_cast<std::size_t>(aMessage.MessageType);
   const QLatin1String lLevel(lType < cMessageType.size() ? cMessageType[lType] : "");
-  const QString lThread = aMessage.ThreadID > 0 ? QString::number(aMessage.ThreadID)
-                                                : QString(8, QLatin1Char(' '));
+  const QString lThread =
+      aMessage.ThreadID > 0 ? QString::number(aMessage.ThreadID) : QString(8, QLatin1Char(' '));
   QString lLine = FormatLogTime(aMessage.Time, aLocale) + QLatin1Char('\t') + lLevel +
                   QLatin1Char('\t') + lThread + QLatin1Char('\t') + aMessage.Text;
   if (aMessage.MessageType != mtAlert && lLine.size() > cLogLineLimit) {
@@ -78,8 +108,7 @@ QByteArray BuildLogLine(const TLogMessage &aMessage, const QLocale &aLocale)
   return lBytes;
 }
 
-TLogWriteThread::TLogWriteThread(TSemaphore *aSemaphore, TBaseQueue *aQueue,
-                                 const QString &aFolder)
+TLogWriteThread::TLogWriteThread(TSemaphore *aSemaphore, TBaseQueue *aQueue, const QString &aFolder)
     : TBaseThreadWriter(aSemaphore, aQueue), fFolder(aFolder)
 {
 }
@@ -89,8 +118,10 @@ void TLogWriteThread::DoBefore()
   try {
     if (fFolder.isEmpty())
       throw std::runtime_error("the executable's folder is not known");
-    fFileName = fFolder.endsWith(QLatin1Char('/')) ? fFolder + cLogFileName
-                                                    : fFolder + QLatin1Char('/') + cLogFileName;
+    fFileName = fFolder;
+    if (!fFileName.endsWith(QLatin1Char('/')))
+      fFileName += QLatin1Char('/');
+    fFileName += cLogFileName;
   } catch (const std::exception &e) {
     fFileName.clear();
     QueueAlert(QStringLiteral("TLogWriteThread.DoNotifyFolders error: ") + ErrorText(e));
@@ -122,7 +153,7 @@ void TLogWriteThread::QueueAlert(const QString &aText)
 {
   // Straight onto our own queue: WriteLog would reach the global writer, which may not be
   // this one (or may not be assigned yet while this thread starts).
-  Queue()->Push(std::make_unique<TLogMessage>(aText, NowLocal(), mtAlert, 0));
+  Queue()->Push(std::make_unique<TLogMessage>(aText, LogClockNow(), mtAlert, 0));
 }
 
 void TLogWriteThread::ReportFailure(const QString &aMessage)
@@ -136,15 +167,6 @@ void TLogWriteThread::ReportFailure(const QString &aMessage)
   qWarning("%s", qUtf8Printable(lText));
   QueueAlert(lText);
 }
-
-namespace {
-
-QString ExeFolderOfFolders()
-{
-  return Folders ? Folders->Folder(afExe) : QString();
-}
-
-} // namespace
 
 TLogWriter::TLogWriter() : TLogWriter(ExeFolderOfFolders()) {}
 
@@ -172,7 +194,7 @@ void WriteLog(const QString &aText, TMessageType aMessageType, int aThreadID)
   try {
     if (TLogWriter *lWriter = LogWriter.get())
       lWriter->Queue().Push(
-          std::make_unique<TLogMessage>(aText, NowLocal(), aMessageType, aThreadID));
+          std::make_unique<TLogMessage>(aText, LogClockNow(), aMessageType, aThreadID));
   } catch (...) {
     // Logging never raises to its caller, and there is no log left to say it in.
     std::fputs("WriteLog: an entry was lost\n", stderr);

@@ -4,8 +4,7 @@
 #include <stdexcept>
 
 TMultiThreadWriter::TMultiThreadWriter(const TThreadFactory &aThreadFactory, bool aStart)
-    : fSemaphore(0, INT_MAX), fQueue(&fSemaphore),
-      fThread(aThreadFactory(&fSemaphore, &fQueue))
+    : fSemaphore(0, INT_MAX), fQueue(&fSemaphore), fThread(aThreadFactory(&fSemaphore, &fQueue))
 {
   if (!fThread)
     throw std::invalid_argument("TMultiThreadWriter: no writer thread");

@@ -16,8 +16,8 @@ int CheckedInitialCount(int aInitialCount, int aMaximumCount)
 } // namespace
 
 TSemaphore::TSemaphore(int aInitialCount, int aMaximumCount)
-    : fSemaphore(CheckedInitialCount(aInitialCount, aMaximumCount)),
-      fMaximumCount(aMaximumCount), fCount(aInitialCount)
+    : fSemaphore(CheckedInitialCount(aInitialCount, aMaximumCount)), fMaximumCount(aMaximumCount),
+      fCount(aInitialCount)
 {
 }
 

@@ -44,11 +44,10 @@ namespace {
 
 // An exception must neither end the process (std::thread would) nor silently stop the writer:
 // it is logged and the thread goes on.
-template <typename TStep>
-bool Guarded(const char *aStep, TStep aStepCall, bool aOnError)
+template <typename TStep> void RunStep(const char *aStep, TStep &&aStepCall)
 {
   try {
-    return aStepCall();
+    aStepCall();
   } catch (const std::exception &e) {
     WriteLog(QStringLiteral("TBaseThreadWriter.") + QLatin1String(aStep) +
                  QStringLiteral(" error: ") + QString::fromUtf8(e.what()),
@@ -58,22 +57,23 @@ bool Guarded(const char *aStep, TStep aStepCall, bool aOnError)
                  QStringLiteral(" error: unknown exception"),
              mtAlert);
   }
-  return aOnError;
 }
 
 } // namespace
 
 void TBaseThreadWriter::Execute()
 {
-  Guarded("DoBefore", [this] { DoBefore(); return true; }, true);
+  RunStep("DoBefore", [this] { DoBefore(); });
   while (fSemaphore) {
     if (fSemaphore->AcquireEx(cIdleWait) == arTimeout) {
       if (Terminated())
         break;
       continue;
     }
-    if (!Guarded("DoExecute", [this] { return DoExecute(); }, true))
+    bool lGoOn = true; // a raising item does not end the thread
+    RunStep("DoExecute", [&] { lGoOn = DoExecute(); });
+    if (!lGoOn)
       return;
   }
-  Guarded("DoAfter", [this] { DoAfter(); return true; }, true);
+  RunStep("DoAfter", [this] { DoAfter(); });
 }
