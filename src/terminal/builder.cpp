@@ -4,13 +4,24 @@
 #include "folders.h"
 #include "log_writer.h"
 #include "periodic_work.h"
+#include "profile.h"
 #include "sys_time.h"
 #include "timer.h"
 #include "ui_writer.h"
+#include "user.h"
+#include "worker_thread.h"
+#include "base_thread.h"
+#include "methods.h"
 #include "workflow.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QThread>
+
+namespace {
+// Longest a request can still be on the wire: connect plus one read timeout.
+constexpr qint64 cFinishWaitMs = 20000;
+} // namespace
 
 TBuilder::TBuilder() = default;
 TBuilder::~TBuilder() = default;
@@ -30,9 +41,13 @@ void TBuilder::BuildOnStart()
   Workflow = std::make_unique<TWorkflow>();
   fWork = std::make_unique<TPeriodicWork>();
   Workflow->SetHost(fWork.get());
+  Profile = std::make_unique<TProfile>(Workflow->Mode());
+  SetMainProfileSource([] { return Profile ? Profile->MainProfile() : nullptr; });
+  User = std::make_unique<TUser>();
   SysTime = std::make_unique<TSysTime>();
   UIWriter = std::make_unique<TUIWriter>();
   Timer = std::make_unique<TTimer>();
+  Profile->Init();
   Workflow->DoShowMainForm();
   Timer->Init();
 }
@@ -43,6 +58,13 @@ void TBuilder::DestroyOnFinish()
     Timer->Deinit();
   QThread::msleep(1000);
   QCoreApplication::processEvents();
+  // Free-running requests past the close wait would otherwise reach destroyed singletons.
+  QElapsedTimer lWait;
+  lWait.start();
+  while (TWorkerThread::LiveCount() > 0 && lWait.elapsed() < cFinishWaitMs) {
+    QThread::msleep(20);
+    QCoreApplication::processEvents();
+  }
   // The main window has closed; nothing may reach it once the singletons start to go.
   delete fmMain;
   SysTime.reset();
@@ -51,6 +73,11 @@ void TBuilder::DestroyOnFinish()
     Workflow->SetHost(nullptr);
   Workflow.reset();
   fWork.reset();
+  SetMainProfileSource({});
+  Profile.reset();
+  if (User)
+    User->DeInit();
+  User.reset();
   Timer.reset();
   LogWriter.reset();
 }
@@ -65,6 +92,13 @@ void TBuilder::Abandon()
   Timer.reset();
   UIWriter.reset();
   SysTime.reset();
+  if (User) {
+    User->WaitForThreads();
+    User->DeInit();
+  }
+  User.reset();
+  SetMainProfileSource({});
+  Profile.reset();
   Workflow.reset();
   fWork.reset();
   Folders.reset();

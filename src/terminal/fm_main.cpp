@@ -5,6 +5,7 @@
 #include "log_writer.h"
 #include "sys_time.h"
 #include "ui_writer.h"
+#include "user.h"
 #include "utils.h"
 #include "workflow.h"
 
@@ -122,6 +123,8 @@ void TfmMain::SetOnlineMode(bool aOnline)
       fStatusText->setText(QStringLiteral("Подключено"));
       if (SysTime)
         Subscribe(&SysTime->Publisher());
+      if (User)
+        Subscribe(User->Publisher());
       if (UIWriter)
         Subscribe(&UIWriter->Publisher());
     } else {
@@ -130,6 +133,8 @@ void TfmMain::SetOnlineMode(bool aOnline)
       fSysTimePanel->clear();
       if (SysTime)
         Unsubscribe(&SysTime->Publisher());
+      if (User)
+        Unsubscribe(User->Publisher());
     }
   } catch (const std::exception &lError) {
     LogGuarded("SetOnlineMode", lError);
@@ -138,7 +143,15 @@ void TfmMain::SetOnlineMode(bool aOnline)
 
 bool TfmMain::SendPing()
 {
-  SetOnlineMode(false);
+  try {
+    bool lOk = false;
+    if (User)
+      User->Ping(lOk);
+    SetOnlineMode(lOk);
+  } catch (const std::exception &lError) {
+    LogGuarded("SendPing", lError);
+    SetOnlineMode(false);
+  }
   return fIsOnline;
 }
 
@@ -149,6 +162,8 @@ void TfmMain::Deinit()
   try {
     if (SysTime)
       Unsubscribe(&SysTime->Publisher());
+    if (User)
+      Unsubscribe(User->Publisher());
   } catch (const std::exception &lError) {
     LogGuarded("Deinit", lError);
   }
@@ -161,6 +176,8 @@ void TfmMain::FormClose()
       Workflow->SetState(wfsClosing);
     if (SysTime)
       Unsubscribe(&SysTime->Publisher());
+    if (User)
+      Unsubscribe(User->Publisher());
     // The UI writer outlives the window; leaving it here means no queued event can reach a
     // window that is about to be destroyed.
     if (UIWriter)

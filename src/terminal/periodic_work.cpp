@@ -1,38 +1,101 @@
 #include "periodic_work.h"
 
+#include "connection_item.h"
 #include "fm_main.h"
+#include "profile.h"
+#include "symbol_show_list.h"
+#include "user.h"
+#include "utils.h"
 
 #include <QCoreApplication>
 #include <QScreen>
 
+namespace {
+
+bool Trades(TWorkflowMode aMode)
+{
+  return aMode == wfmTrade || aMode == wfmFull;
+}
+
+bool WatchesVolume(TWorkflowMode aMode)
+{
+  return aMode == wfmVolume || aMode == wfmFull;
+}
+
+// Runs pending window messages however the block it guards ends.
+struct TProcessOnExit
+{
+  ~TProcessOnExit() { QCoreApplication::processEvents(); }
+};
+
+} // namespace
+
 bool TPeriodicWork::ShowMainForm()
 {
   auto *lForm = new TfmMain();
-  lForm->setAttribute(Qt::WA_DeleteOnClose, false);
   // Without a window manager "maximised" means nothing; fill the screen ourselves as well.
   if (QScreen *lScreen = lForm->screen())
     lForm->setGeometry(lScreen->availableGeometry());
   lForm->showMaximized();
   QCoreApplication::processEvents();
-  struct TProcessOnExit
-  {
-    ~TProcessOnExit() { QCoreApplication::processEvents(); }
-  } lCleanUp;
+
+  TProcessOnExit lCleanUp;
   lForm->SendPing();
+  User->Time();
+  User->Ticker24hrEx();
+  User->Input()->SetAuth(uaUndefined);
+  TConnectionItem *lMain = Profile->MainProfile();
+  if (!lMain->ApiKey.isEmpty() && !lMain->SecretKey.isEmpty()) {
+    SetLastServerError(QString());
+    User->Input()->SetAuth(lMain->AccountEx(nullptr, false));
+    if (User->Input()->GetAuth() == uaAuth) {
+      User->AllOrdersEx(nullptr);
+      User->OpenOrdersEx(nullptr);
+    }
+  }
   lForm->InitUserInterface();
   return true;
 }
 
-void TPeriodicWork::EverySecond(TWorkflowMode) {}
+void TPeriodicWork::EverySecond(TWorkflowMode aMode)
+{
+  const QString lSymbol = User->Input()->Symbol();
+  if (Trades(aMode)) {
+    User->TickerPrice(QString());
+    if (!lSymbol.isEmpty())
+      User->DepthEx();
+  }
+  if (WatchesVolume(aMode) && !lSymbol.isEmpty())
+    User->TickerPrice(lSymbol);
+}
 
-void TPeriodicWork::Every5Second(TWorkflowMode) {}
+void TPeriodicWork::Every5Second(TWorkflowMode)
+{
+  User->Time();
+}
 
-void TPeriodicWork::EveryMinute(TWorkflowMode) {}
+void TPeriodicWork::EveryMinute(TWorkflowMode aMode)
+{
+  if (WatchesVolume(aMode))
+    User->Ticker24hrVolume();
+}
 
-void TPeriodicWork::Once(TWorkflowMode) {}
+void TPeriodicWork::Once(TWorkflowMode aMode)
+{
+  if (!Trades(aMode))
+    return;
+  if (!Profile->MainProfile()->CheckLoaded())
+    return;
+  TConnectionItems &lConnections = Profile->Connections();
+  for (int i = 0; i < lConnections.Count(); ++i)
+    lConnections.Items(i).CheckLoaded();
+  if (User->SymbolShowList()->Count() == 0 && User->Input()->GetAuth() == uaAuth)
+    User->Ticker24hrEx();
+}
 
 void TPeriodicWork::Close()
 {
   if (fmMain)
     fmMain->Deinit();
+  User->WaitForThreads();
 }

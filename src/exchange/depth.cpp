@@ -1,0 +1,6 @@
+#include "depth.h"
+
+TDepth &TDepthList::Insert(int aIndex)
+{
+  return *fItems.emplace(fItems.begin() + aIndex);
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "worker_thread.h"
+
+#include <QString>
+
+#include <memory>
+
+class TConnectionItem;
+class TDBaseMethod;
+
+// Connect and read limits of one exchange. The read limit is an idle limit: the exchange is
+// dropped after that long without any data, however long a steadily arriving answer takes.
+inline constexpr int cConnectTimeoutMs = 5000;
+inline constexpr int cReadTimeoutMs = 15000;
+
+// One HTTPS exchange with the exchange's REST interface: TLS 1.2 only, certificates verified
+// against the system's trust store plus the optional CA file of server.json, no cookies, no
+// connection kept afterwards. Built, used for one exchange and freed on one thread.
+class TTradeEngineClient
+{
+public:
+  // aThread tags the log entries of the exchange (the transport thread's identity).
+  explicit TTradeEngineClient(int aThread = 0);
+  ~TTradeEngineClient();
+  TTradeEngineClient(const TTradeEngineClient &) = delete;
+  TTradeEngineClient &operator=(const TTradeEngineClient &) = delete;
+
+  int Thread() const { return fThread; }
+  void SetThread(int aValue) { fThread = aValue; }
+  const TConnectionItem *ProfileCon() const { return fProfile; }
+  void SetProfileCon(const TConnectionItem *aValue) { fProfile = aValue; }
+  void SetReadTimeoutMs(int aValue) { fReadTimeoutMs = aValue; }
+
+  // Performs the exchange aDMethod describes and frees aDMethod.
+  bool ExecuteCommand(std::unique_ptr<TDBaseMethod> aDMethod, const QString &aRequest,
+                      QString &aResponse);
+  // The exchange itself: true when the HTTP call completed with a success status. Never
+  // raises; a failure leaves aResponse empty, is logged and stored in the last server error.
+  bool ExecuteCommand(const QString &aMethod, bool aAuth, QString &aResponse,
+                      const QString &aRequest, const QString &aResource);
+
+  QString GetURL(const QString &aResource) const;
+
+private:
+  struct THttp;
+  std::unique_ptr<THttp> fHttp;
+  int fThread = 0;
+  const TConnectionItem *fProfile = nullptr;
+  int fReadTimeoutMs = cReadTimeoutMs;
+};
+
+// The transport thread: one exchange on a thread of its own, read and freed by SendRequest.
+class TTradeEngineThread : public TWorkerThread
+{
+public:
+  TTradeEngineThread(std::unique_ptr<TDBaseMethod> aMethod, const TConnectionItem *aProfile,
+                     const QString &aRequest);
+  ~TTradeEngineThread() override;
+
+  const QString &Response() const { return fResponse; }
+  const QString &Error() const { return fError; }
+
+protected:
+  void Execute() override;
+
+private:
+  std::unique_ptr<TDBaseMethod> fMethod;
+  const TConnectionItem *fProfile;
+  QString fRequest;
+  QString fResponse;
+  QString fError;
+};
+
+// Runs one exchange on a new transport thread and waits for it. aResponse is the answer (empty
+// on failure, the reason then in the log and the last server error); aError is the message of
+// an unexpected failure, otherwise empty. Never raises. aProfile signs the signed methods.
+void SendRequest(std::unique_ptr<TDBaseMethod> aMethod, const TConnectionItem *aProfile,
+                 const QString &aRequest, QString &aResponse, QString &aError);

@@ -1,0 +1,141 @@
+#include "worker_thread.h"
+
+#include "log_writer.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <exception>
+#include <stdexcept>
+
+namespace {
+
+std::atomic<int> gLiveThreads{0};
+
+bool OnMainThread()
+{
+  const QCoreApplication *lApp = QCoreApplication::instance();
+  return lApp && QThread::currentThread() == lApp->thread();
+}
+
+} // namespace
+
+TWorkerThread::~TWorkerThread()
+{
+  if (fThread.joinable())
+    fThread.join();
+}
+
+void TWorkerThread::Start()
+{
+  gLiveThreads.fetch_add(1);
+  try {
+    fThread = std::thread([this] {
+      Run();
+      gLiveThreads.fetch_sub(1);
+    });
+  } catch (...) {
+    // It never ran: WaitFor must not wait for it.
+    gLiveThreads.fetch_sub(1);
+    {
+      std::lock_guard lLock(fLock);
+      fFinished = true;
+    }
+    throw;
+  }
+}
+
+void TWorkerThread::StartFreeOnTerminate(std::unique_ptr<TWorkerThread> aThread)
+{
+  gLiveThreads.fetch_add(1);
+  TWorkerThread *lThread = aThread.get();
+  try {
+    // Nothing of lThread is touched after the thread exists: it may already have freed itself.
+    std::thread([lThread] {
+      lThread->Run();
+      delete lThread;
+      gLiveThreads.fetch_sub(1);
+    }).detach();
+  } catch (...) {
+    gLiveThreads.fetch_sub(1);
+    throw; // aThread still owns it and frees it
+  }
+  aThread.release();
+}
+
+void TWorkerThread::Run()
+{
+  fThreadID = static_cast<int>(gettid());
+  try {
+    Execute();
+  } catch (const std::exception &e) {
+    WriteLog(QStringLiteral("TWorkerThread.Execute error: ") + QString::fromUtf8(e.what()), mtAlert,
+             fThreadID);
+  } catch (...) {
+    WriteLog(QStringLiteral("TWorkerThread.Execute error: unknown exception"), mtAlert, fThreadID);
+  }
+  {
+    std::lock_guard lLock(fLock);
+    fFinished = true;
+  }
+  fDone.notify_all();
+}
+
+bool TWorkerThread::Finished() const
+{
+  std::lock_guard lLock(fLock);
+  return fFinished;
+}
+
+void TWorkerThread::WaitFor()
+{
+  if (OnMainThread()) {
+    std::unique_lock lLock(fLock);
+    while (!fFinished) {
+      lLock.unlock();
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+      lLock.lock();
+      fDone.wait_for(lLock, std::chrono::milliseconds(5), [this] { return fFinished; });
+    }
+  }
+  if (fThread.joinable())
+    fThread.join();
+}
+
+int TWorkerThread::LiveCount()
+{
+  return gLiveThreads.load();
+}
+
+void RunOnMainThread(const std::function<void()> &aProc)
+{
+  QCoreApplication *lApp = QCoreApplication::instance();
+  if (!lApp || QThread::currentThread() == lApp->thread()) {
+    aProc();
+    return;
+  }
+  std::exception_ptr lError;
+  const bool lDelivered = QMetaObject::invokeMethod(
+      lApp,
+      [&] {
+        try {
+          aProc();
+        } catch (...) {
+          lError = std::current_exception();
+        }
+      },
+      Qt::BlockingQueuedConnection);
+  if (!lDelivered)
+    throw std::runtime_error("the main thread did not take the hand-over");
+  if (lError)
+    std::rethrow_exception(lError);
+}
+
+void ProcessMessages()
+{
+  if (OnMainThread())
+    QCoreApplication::processEvents();
+}

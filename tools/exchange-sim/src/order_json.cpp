@@ -1,0 +1,116 @@
+#include "order_json.h"
+
+#include "decimal.h"
+
+namespace vexa::sim {
+
+namespace {
+
+void AddStrategy(TJson &aJson, const TOrder &aOrder)
+{
+  if (aOrder.fStrategyId) {
+    aJson["strategyId"] = *aOrder.fStrategyId;
+  }
+  if (aOrder.fStrategyType) {
+    aJson["strategyType"] = *aOrder.fStrategyType;
+  }
+}
+
+} // namespace
+
+TJson OrderJson(const TOrder &aOrder, const TSymbolCatalogue &aCatalogue)
+{
+  TJson lJson;
+  lJson["symbol"] = aCatalogue.At(aOrder.fSymbol).fName;
+  lJson["orderId"] = aOrder.fOrderId;
+  lJson["orderListId"] = -1;
+  lJson["clientOrderId"] = aOrder.fClientOrderId;
+  lJson["price"] = FormatUnits(aOrder.fPrice);
+  lJson["origQty"] = FormatUnits(aOrder.fOrigQty);
+  lJson["executedQty"] = FormatUnits(aOrder.fExecutedQty);
+  lJson["cummulativeQuoteQty"] = FormatUnits(aOrder.fCummulativeQuoteQty);
+  lJson["status"] = StatusName(aOrder.fStatus);
+  lJson["timeInForce"] = TimeInForceName(aOrder.fTimeInForce);
+  lJson["type"] = TypeName(aOrder.fType);
+  lJson["side"] = SideName(aOrder.fSide);
+  lJson["stopPrice"] = FormatUnits(aOrder.fStopPrice);
+  lJson["icebergQty"] = FormatUnits(0);
+  lJson["time"] = aOrder.fTime;
+  lJson["updateTime"] = aOrder.fUpdateTime;
+  lJson["isWorking"] = aOrder.fIsWorking;
+  lJson["workingTime"] = aOrder.fWorkingTime;
+  lJson["origQuoteOrderQty"] = FormatUnits(aOrder.fOrigQuoteOrderQty);
+  lJson["selfTradePreventionMode"] = aOrder.fSelfTradePreventionMode;
+  AddStrategy(lJson, aOrder);
+  return lJson;
+}
+
+TJson NewOrderJson(const TOrder &aOrder, const std::vector<TFill> &aFills, TResponseType aType,
+                   int64_t aTransactTime, const TSymbolCatalogue &aCatalogue)
+{
+  TJson lJson;
+  lJson["symbol"] = aCatalogue.At(aOrder.fSymbol).fName;
+  lJson["orderId"] = aOrder.fOrderId;
+  lJson["orderListId"] = -1;
+  lJson["clientOrderId"] = aOrder.fClientOrderId;
+  lJson["transactTime"] = aTransactTime;
+  if (aType == TResponseType::Ack) {
+    return lJson;
+  }
+  lJson["price"] = FormatUnits(aOrder.fPrice);
+  lJson["origQty"] = FormatUnits(aOrder.fOrigQty);
+  lJson["executedQty"] = FormatUnits(aOrder.fExecutedQty);
+  lJson["origQuoteOrderQty"] = FormatUnits(aOrder.fOrigQuoteOrderQty);
+  lJson["cummulativeQuoteQty"] = FormatUnits(aOrder.fCummulativeQuoteQty);
+  lJson["status"] = StatusName(aOrder.fStatus);
+  lJson["timeInForce"] = TimeInForceName(aOrder.fTimeInForce);
+  lJson["type"] = TypeName(aOrder.fType);
+  lJson["side"] = SideName(aOrder.fSide);
+  if (aOrder.IsStop()) {
+    lJson["stopPrice"] = FormatUnits(aOrder.fStopPrice);
+  }
+  lJson["workingTime"] = aOrder.fWorkingTime;
+  lJson["selfTradePreventionMode"] = aOrder.fSelfTradePreventionMode;
+  AddStrategy(lJson, aOrder);
+  if (aType == TResponseType::Full) {
+    TJson lFills = TJson::array();
+    for (const TFill &lFill : aFills) {
+      lFills.push_back(TJson{{"price", FormatUnits(lFill.fPrice)},
+                             {"qty", FormatUnits(lFill.fQty)},
+                             {"commission", FormatUnits(lFill.fCommission)},
+                             {"commissionAsset", lFill.fCommissionAsset},
+                             {"tradeId", lFill.fTradeId}});
+    }
+    lJson["fills"] = std::move(lFills);
+  }
+  return lJson;
+}
+
+TJson CancelJson(const TOrder &aOrder, const std::string &aCancelClientId, int64_t aTransactTime,
+                 const TSymbolCatalogue &aCatalogue)
+{
+  TJson lJson;
+  lJson["symbol"] = aCatalogue.At(aOrder.fSymbol).fName;
+  lJson["origClientOrderId"] = aOrder.fClientOrderId;
+  lJson["orderId"] = aOrder.fOrderId;
+  lJson["orderListId"] = -1;
+  lJson["clientOrderId"] = aCancelClientId;
+  lJson["transactTime"] = aTransactTime;
+  lJson["price"] = FormatUnits(aOrder.fPrice);
+  lJson["origQty"] = FormatUnits(aOrder.fOrigQty);
+  lJson["executedQty"] = FormatUnits(aOrder.fExecutedQty);
+  lJson["origQuoteOrderQty"] = FormatUnits(aOrder.fOrigQuoteOrderQty);
+  lJson["cummulativeQuoteQty"] = FormatUnits(aOrder.fCummulativeQuoteQty);
+  lJson["status"] = StatusName(aOrder.fStatus);
+  lJson["timeInForce"] = TimeInForceName(aOrder.fTimeInForce);
+  lJson["type"] = TypeName(aOrder.fType);
+  lJson["side"] = SideName(aOrder.fSide);
+  if (aOrder.IsStop()) {
+    lJson["stopPrice"] = FormatUnits(aOrder.fStopPrice);
+  }
+  lJson["selfTradePreventionMode"] = aOrder.fSelfTradePreventionMode;
+  AddStrategy(lJson, aOrder);
+  return lJson;
+}
+
+} // namespace vexa::sim

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "orders.h"
+#include "symbols.h"
+
+#include <nlohmann/json.hpp>
+#include <vector>
+
+namespace vexa::sim {
+
+using TJson = nlohmann::ordered_json;
+
+// The order object of openOrders, allOrders and GET order.
+TJson OrderJson(const TOrder &aOrder, const TSymbolCatalogue &aCatalogue);
+// The answer to a new order in the asked form (ACK, RESULT or FULL).
+TJson NewOrderJson(const TOrder &aOrder, const std::vector<TFill> &aFills, TResponseType aType,
+                   int64_t aTransactTime, const TSymbolCatalogue &aCatalogue);
+// The answer to a cancel: clientOrderId is the cancel's own id.
+TJson CancelJson(const TOrder &aOrder, const std::string &aCancelClientId, int64_t aTransactTime,
+                 const TSymbolCatalogue &aCatalogue);
+
+} // namespace vexa::sim

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <string>
+
+namespace vexa::sim {
+
+// Request weight per IP and calendar minute, as the exchange counts it. Past the limit the
+// answer is 429 with Retry-After; a client that keeps sending after a 429 (more than a
+// second later, so requests already in flight are spared) is banned with 418.
+class TRateLimiter
+{
+public:
+  enum class TVerdict { Ok, Limited, Banned };
+
+  struct TDecision
+  {
+    TVerdict fVerdict = TVerdict::Ok;
+    int64_t fUsed = 0;
+    int64_t fRetryAfterSeconds = 0;
+    std::string fMessage;
+  };
+
+  TRateLimiter(int64_t aLimit, int64_t aBanSeconds) : fLimit(aLimit), fBanSeconds(aBanSeconds) {}
+
+  TDecision Charge(const std::string &aIp, int64_t aWeight, int64_t aNowMs);
+  // Successful orders cost nothing since 2026-04; they are charged first and refunded.
+  void Refund(const std::string &aIp, int64_t aWeight, int64_t aNowMs);
+  int64_t Used(const std::string &aIp, int64_t aNowMs);
+
+  void Reset();
+  void SetLimit(int64_t aLimit);
+  void SetBanSeconds(int64_t aSeconds);
+  int64_t Limit() const;
+
+private:
+  struct TState
+  {
+    int64_t fWindowStart = 0;
+    int64_t fUsed = 0;
+    int64_t fFirstRefusalMs = -1;
+    int64_t fBannedUntilMs = 0;
+  };
+  TState &StateFor(const std::string &aIp, int64_t aNowMs);
+
+  mutable std::mutex fMutex;
+  int64_t fLimit;
+  int64_t fBanSeconds;
+  std::map<std::string, TState> fStates;
+};
+
+// New orders per account in 10 seconds and in a day (the ORDERS limits).
+class TOrderCounter
+{
+public:
+  static constexpr int64_t cPer10s = 100;
+  static constexpr int64_t cPerDay = 200000;
+
+  struct TCounts
+  {
+    int64_t f10s = 0;
+    int64_t fDay = 0;
+  };
+
+  // Counts a new order; false (nothing counted) when a limit is reached.
+  bool Add(const std::string &aAccount, int64_t aNowMs, TCounts &aCounts);
+  TCounts Current(const std::string &aAccount, int64_t aNowMs);
+
+private:
+  struct TState
+  {
+    std::deque<int64_t> fRecent;
+    int64_t fDay = 0;
+    int64_t fDayCount = 0;
+  };
+  TCounts CountsOf(TState &aState, int64_t aNowMs);
+
+  std::mutex fMutex;
+  std::map<std::string, TState> fStates;
+};
+
+} // namespace vexa::sim
