@@ -123,6 +123,7 @@ void TBaseThread::DoParseResponse()
   if (lDocument.isNull())
     RaiseThreadError(lTexts->MissingDocument);
   fRootNode = lDocument.isArray() ? QJsonValue(lDocument.array()) : QJsonValue(lDocument.object());
+  DoExtract();
   Synchronize([this] { DoOutput(); });
 }
 

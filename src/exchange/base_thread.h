@@ -1,5 +1,6 @@
 #pragma once
 
+#include "methods.h"
 #include "thread_texts.h"
 #include "worker_thread.h"
 
@@ -45,6 +46,9 @@ protected:
   virtual void DoMakeRequest() { fRequest.clear(); }
   // The standard parsing when the class has a row; hands DoOutput to the GUI thread.
   virtual void DoParseResponse();
+  // Worker, after parsing: reads fRootNode into the thread's own values so that the GUI
+  // thread's output only copies them.
+  virtual void DoExtract() {}
   // GUI thread: writes the parsed data into the model.
   virtual void DoOutput() {}
   // GUI thread: tells the views.

@@ -18,7 +18,7 @@ inline constexpr int cKlinesDefaultLimit = 1000;
 
 // One page of a chart's klines, merged into its kline list by open time on the GUI thread.
 // A request carries a limit or an end time, never both.
-class TKlinesThread : public TMarketThread
+class TKlinesThread : public TBaseThread
 {
 public:
   const QString &Symbol() const { return fSymbol; }

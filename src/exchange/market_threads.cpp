@@ -33,23 +33,6 @@ TSymbolShowList *ShowList()
 
 } // namespace
 
-void TMarketThread::DoParseResponse()
-{
-  const TThreadTexts *lTexts = Texts();
-  if (!lTexts)
-    return;
-  if (fResponse.isEmpty()) {
-    LogError(lTexts->EmptyResponse);
-    return;
-  }
-  const QJsonDocument lDocument = QJsonDocument::fromJson(fResponse.toUtf8());
-  if (lDocument.isNull())
-    RaiseThreadError(lTexts->MissingDocument);
-  fRootNode = lDocument.isArray() ? QJsonValue(lDocument.array()) : QJsonValue(lDocument.object());
-  DoExtract();
-  Synchronize([this] { DoOutput(); });
-}
-
 void TTickerPriceThread::SetChart(std::shared_ptr<IMarketChartLink> aChart)
 {
   fChart = aChart;

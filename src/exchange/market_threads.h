@@ -11,19 +11,9 @@
 
 class IMarketChartLink;
 
-// A request whose answer is read into plain values on the worker (DoExtract), so that the GUI
-// thread's output only copies them into the model. Otherwise the standard parsing.
-class TMarketThread : public TBaseThread
-{
-protected:
-  void DoParseResponse() override;
-  // Worker: reads fRootNode into the thread's own values.
-  virtual void DoExtract() {}
-};
-
 // Last prices: of every symbol (no symbol), of one symbol for the symbol list (a symbol, no
 // chart), or of a chart's symbol for that chart.
-class TTickerPriceThread : public TMarketThread
+class TTickerPriceThread : public TBaseThread
 {
 public:
   const QString &Symbol() const { return fSymbol; }
@@ -48,7 +38,7 @@ private:
 };
 
 // The 24-hour statistics of every symbol: rebuilds the symbol list.
-class TTicker24hrThread : public TMarketThread
+class TTicker24hrThread : public TBaseThread
 {
 protected:
   void DoExtract() override;
@@ -62,7 +52,7 @@ private:
 };
 
 // The 24-hour statistics read by the volume monitor.
-class TTicker24hrVolumeThread : public TMarketThread
+class TTicker24hrVolumeThread : public TBaseThread
 {
 protected:
   void DoExtract() override;
@@ -76,7 +66,7 @@ private:
 };
 
 // Best bid and ask of one symbol, for the order dialog.
-class TTickerBookTickerThread : public TMarketThread
+class TTickerBookTickerThread : public TBaseThread
 {
 public:
   const QString &Symbol() const { return fSymbol; }
@@ -97,7 +87,7 @@ private:
 };
 
 // The order book (five levels a side) of the selected symbol.
-class TDepthThread : public TMarketThread
+class TDepthThread : public TBaseThread
 {
 protected:
   void DoMakeRequest() override;

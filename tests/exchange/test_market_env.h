@@ -1,5 +1,7 @@
 #pragma once
 
+#include "event_pump.h"
+
 // Shared set-up of the market model tests: a private application folder, the singletons the
 // model reaches, and a recorder of the queued notifications.
 
@@ -18,42 +20,7 @@
 
 namespace market_test {
 
-// Records every event the UI writer publishes.
-class TNotifyRecorder : public TDObject
-{
-public:
-  void Notification(int aEventID, void *) override { Events.push_back(aEventID); }
-  int Count(int aEventID) const
-  {
-    int lCount = 0;
-    for (int lEvent : Events)
-      lCount += lEvent == aEventID ? 1 : 0;
-    return lCount;
-  }
-  std::vector<int> Events;
-};
-
-// Processes GUI events until aDone holds or aTimeoutMs passed; answers aDone's last value.
-inline bool PumpUntil(const std::function<bool()> &aDone, int aTimeoutMs = 3000)
-{
-  QElapsedTimer lTimer;
-  lTimer.start();
-  while (!aDone()) {
-    if (lTimer.elapsed() > aTimeoutMs)
-      return aDone();
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
-
-// Lets queued notifications arrive for a short while (to prove that none comes).
-inline void PumpFor(int aMs)
-{
-  QElapsedTimer lTimer;
-  lTimer.start();
-  while (lTimer.elapsed() < aMs)
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
+using TNotifyRecorder = ::TEventRecorder;
 
 // The singletons of the market model on a temporary user folder.
 class TMarketEnv

@@ -7,6 +7,7 @@
 #include "base_thread.h"
 #include "connection_item.h"
 #include "d_classes.h"
+#include "event_pump.h"
 #include "folders.h"
 #include "methods.h"
 #include "profile.h"
@@ -28,45 +29,6 @@
 #include <atomic>
 #include <functional>
 #include <vector>
-
-// Processes GUI events until aDone holds or aTimeoutMs passed; answers aDone's last value.
-inline bool PumpUntil(const std::function<bool()> &aDone, int aTimeoutMs = 5000)
-{
-  QElapsedTimer lTimer;
-  lTimer.start();
-  while (!aDone()) {
-    if (lTimer.elapsed() > aTimeoutMs)
-      return aDone();
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
-
-// Lets queued notifications arrive for a while (to prove that none comes).
-inline void PumpFor(int aMs)
-{
-  QElapsedTimer lTimer;
-  lTimer.start();
-  while (lTimer.elapsed() < aMs)
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
-// Records every event the UI writer publishes.
-class TEventRecorder : public TDObject
-{
-public:
-  void Notification(int aEventID, void *) override { fEvents.push_back(aEventID); }
-  int Count(int aEventID) const
-  {
-    int lCount = 0;
-    for (int lEvent : fEvents)
-      lCount += lEvent == aEventID ? 1 : 0;
-    return lCount;
-  }
-
-private:
-  std::vector<int> fEvents;
-};
 
 // The core singletons the requests reach, on a private user folder.
 class TOrderCoreEnv

@@ -37,7 +37,7 @@ TEST_F(AccountExchange, StartupCheckWaitsForServerTimeAndLoadsBalances)
   const TBalance *lBtc = FindBalance(*Main(), QStringLiteral("BTC"));
   ASSERT_NE(lBtc, nullptr);
   EXPECT_DOUBLE_EQ(lBtc->Free_, 0.5);
-  EXPECT_TRUE(PumpUntilDone([this] { return fEvents.Count(BASE_MAIN_BALANCES) == 1; }));
+  EXPECT_TRUE(PumpUntil([this] { return fEvents.Count(BASE_MAIN_BALANCES) == 1; }));
   EXPECT_TRUE(BoxTexts().isEmpty());
 }
 
@@ -61,7 +61,7 @@ TEST_F(AccountExchange, WrongSecretGivesUnauthAndKeepsBalances)
   EXPECT_EQ(Main()->BalanceList.Items(0).Asset, "OLD");
   EXPECT_TRUE(GetLastServerError().contains(QStringLiteral("-1022")))
       << GetLastServerError().toStdString();
-  PumpMs(200);
+  PumpFor(200);
   EXPECT_EQ(fEvents.Count(BASE_MAIN_BALANCES), 0);
   EXPECT_TRUE(BoxTexts().isEmpty());
 }
@@ -80,20 +80,20 @@ TEST_F(AccountExchange, CheckLoadedFillsOpenOrdersThenHistoryThenBalances)
   };
 
   EXPECT_FALSE(lMain.CheckLoaded());
-  ASSERT_TRUE(PumpUntilDone([&] { return lMain.UserOrderList.Loaded; }));
+  ASSERT_TRUE(PumpUntil([&] { return lMain.UserOrderList.Loaded; }));
   EXPECT_EQ(lCounts(), (std::array<int, 3>{1, 0, 0}));
   EXPECT_FALSE(lMain.UserOrderHistory.Loaded);
 
   EXPECT_FALSE(lMain.CheckLoaded());
-  ASSERT_TRUE(PumpUntilDone([&] { return lMain.UserOrderHistory.Loaded; }));
+  ASSERT_TRUE(PumpUntil([&] { return lMain.UserOrderHistory.Loaded; }));
   EXPECT_EQ(lCounts(), (std::array<int, 3>{1, 1, 0}));
   EXPECT_TRUE(lMain.BalanceList.IsEmpty());
 
   EXPECT_FALSE(lMain.CheckLoaded());
-  ASSERT_TRUE(PumpUntilDone([&] { return !lMain.BalanceList.IsEmpty(); }));
+  ASSERT_TRUE(PumpUntil([&] { return !lMain.BalanceList.IsEmpty(); }));
   EXPECT_EQ(lCounts(), (std::array<int, 3>{1, 1, 1}));
 
   EXPECT_TRUE(lMain.CheckLoaded());
-  PumpMs(300);
+  PumpFor(300);
   EXPECT_EQ(lCounts(), (std::array<int, 3>{1, 1, 1}));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "event_pump.h"
+
 // Shared set-up of the account and order tests against a real vexa-exchange: the singletons
 // the requests reach, pointed at the exchange over HTTPS, with the exchange's own clock.
 
@@ -34,45 +36,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-// Processes GUI events until aDone holds or aTimeoutMs passed; answers aDone's last value.
-inline bool PumpUntilDone(const std::function<bool()> &aDone, int aTimeoutMs = 10000)
-{
-  QElapsedTimer lTimer;
-  lTimer.start();
-  while (!aDone()) {
-    if (lTimer.elapsed() > aTimeoutMs)
-      return aDone();
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
-
-inline void PumpMs(int aMs)
-{
-  QElapsedTimer lTimer;
-  lTimer.start();
-  while (lTimer.elapsed() < aMs)
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
-// Counts every event the UI writer publishes.
-class TEventCounter : public TDObject
-{
-public:
-  void Notification(int aEventID, void *) override { fEvents.push_back(aEventID); }
-  int Count(int aEventID) const
-  {
-    int lCount = 0;
-    for (int lEvent : fEvents)
-      lCount += lEvent == aEventID ? 1 : 0;
-    return lCount;
-  }
-  int Total() const { return static_cast<int>(fEvents.size()); }
-
-private:
-  std::vector<int> fEvents;
-};
 
 // Keys of the accounts file the multi-account tests start the exchange with.
 struct TTestAccount
@@ -140,13 +103,13 @@ protected:
     }
     // The exchange's clock, as the terminal takes it at start.
     User->Time();
-    ASSERT_TRUE(PumpUntilDone([] { return SysTime->Time() != 0.0; }));
+    ASSERT_TRUE(PumpUntil([] { return SysTime->Time() != 0.0; }));
   }
 
   void TearDown() override
   {
     // Requests the outputs started on their own are let finish before the model goes.
-    PumpUntilDone([this] { return TWorkerThread::LiveCount() <= fLiveBefore; }, 20000);
+    PumpUntil([this] { return TWorkerThread::LiveCount() <= fLiveBefore; }, 20000);
     Profile.reset();
     User.reset();
     if (UIWriter)
@@ -234,7 +197,7 @@ protected:
 
   QTemporaryDir fDir;
   mutable TPresenterGuard fBoxes;
-  TEventCounter fEvents;
+  TEventRecorder fEvents;
   std::unique_ptr<vexa::test::TExchangeProcess> fExchange;
   QByteArray fOldAppData;
   int fLiveBefore = 0;

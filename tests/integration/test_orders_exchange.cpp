@@ -71,7 +71,7 @@ protected:
 TEST_F(OrdersExchange, LimitOrderAppearsAndACancelRemovesIt)
 {
   User->OrderPost(MakeOrder("BTCUSDT", "BUY", "LIMIT", 0.01, 59000), Main(), false);
-  ASSERT_TRUE(PumpUntilDone([this] { return Refreshed(*Main(), 1); }));
+  ASSERT_TRUE(PumpUntil([this] { return Refreshed(*Main(), 1); }));
 
   EXPECT_EQ(BoxTexts(), QStringList{"Создан ордер BTCUSDT BUY LIMIT 59000 0.01"});
   const TUserOrder lOpen = Main()->UserOrderList.Items(0);
@@ -91,12 +91,12 @@ TEST_F(OrdersExchange, LimitOrderAppearsAndACancelRemovesIt)
   EXPECT_EQ(CountReceived("POST", "/api/v3/order"), 1);
 
   User->OrderDelete(lOpen, Main(), false);
-  ASSERT_TRUE(PumpUntilDone([&] {
+  ASSERT_TRUE(PumpUntil([&] {
     const TUserOrder *lPast = FindOrder(Main()->UserOrderHistory, lOpen.OrderID);
     return Main()->UserOrderList.IsEmpty() && lPast && lPast->Status == "CANCELED";
   }));
   EXPECT_EQ(BoxTexts().last(), "Ордер удален");
-  ASSERT_TRUE(PumpUntilDone([this] {
+  ASSERT_TRUE(PumpUntil([this] {
     const TBalance *lBalance = FindBalance(*Main(), "USDT");
     return lBalance && lBalance->Locked == 0;
   }));
@@ -105,7 +105,7 @@ TEST_F(OrdersExchange, LimitOrderAppearsAndACancelRemovesIt)
 TEST_F(OrdersExchange, MarketOrderFills)
 {
   User->OrderPost(MakeOrder("BTCUSDT", "SELL", "MARKET", 0.01), nullptr, false);
-  ASSERT_TRUE(PumpUntilDone(
+  ASSERT_TRUE(PumpUntil(
       [this] { return Refreshed(*Main(), 0) && Main()->UserOrderHistory.Count() == 1; }));
 
   const TUserOrder &lPast = Main()->UserOrderHistory.Items(0);
@@ -134,7 +134,7 @@ TEST_F(OrdersExchange, StopLimitWaitsForItsStopThenFills)
 {
   User->OrderPost(MakeOrder("BTCUSDT", "SELL", "STOP_LOSS_LIMIT", 0.01, 59400, 59500), nullptr,
                   false);
-  ASSERT_TRUE(PumpUntilDone([this] { return Refreshed(*Main(), 1); }));
+  ASSERT_TRUE(PumpUntil([this] { return Refreshed(*Main(), 1); }));
   const TUserOrder lWaiting = Main()->UserOrderList.Items(0);
   EXPECT_EQ(lWaiting.OrderType, "STOP_LOSS_LIMIT");
   EXPECT_EQ(lWaiting.Status, "NEW");
@@ -147,7 +147,7 @@ TEST_F(OrdersExchange, StopLimitWaitsForItsStopThenFills)
   fExchange->admin("/admin/price", R"({"symbol":"BTCUSDT","price":"59450"})");
   User->OpenOrdersEx(nullptr);
   User->AllOrdersEx(nullptr);
-  ASSERT_TRUE(PumpUntilDone([&] {
+  ASSERT_TRUE(PumpUntil([&] {
     const TUserOrder *lPast = FindOrder(Main()->UserOrderHistory, lWaiting.OrderID);
     return Main()->UserOrderList.IsEmpty() && lPast && lPast->Status == "FILLED";
   }));
@@ -163,9 +163,9 @@ TEST_F(OrdersExchange, RefusedOrderRefreshesNothingAndFansOutNothing)
   SetLastServerError(QString());
 
   User->OrderPost(MakeOrder("BTCUSDT", "BUY", "LIMIT", 1, 59000), nullptr, true);
-  ASSERT_TRUE(PumpUntilDone([] { return !GetLastServerError().isEmpty(); }));
-  PumpUntilDone([this] { return TWorkerThread::LiveCount() <= fLiveBefore; });
-  PumpMs(300);
+  ASSERT_TRUE(PumpUntil([] { return !GetLastServerError().isEmpty(); }));
+  PumpUntil([this] { return TWorkerThread::LiveCount() <= fLiveBefore; });
+  PumpFor(300);
 
   EXPECT_TRUE(GetLastServerError().contains(
       QStringLiteral("Account has insufficient balance for requested action.")))
@@ -186,7 +186,7 @@ TEST_F(MultiOrdersExchange, MainOrderIsCopiedByRateAndAMultiCancelCancelsAllThre
   // An account with rate 0 takes no part: no order of quantity 0 is sent for it.
   AddAccount({"ZeroRateKey4", "ZeroRateSecret4"}, 0.0);
   User->OrderPost(MakeOrder("ETHUSDT", "BUY", "LIMIT", 1, 2900), nullptr, true);
-  ASSERT_TRUE(PumpUntilDone([this] {
+  ASSERT_TRUE(PumpUntil([this] {
     return Refreshed(*Main(), 1) && Refreshed(Connection(0), 1) && Refreshed(Connection(1), 1);
   }));
 
@@ -196,7 +196,7 @@ TEST_F(MultiOrdersExchange, MainOrderIsCopiedByRateAndAMultiCancelCancelsAllThre
   EXPECT_DOUBLE_EQ(Connection(1).UserOrderList.Items(0).Price, 2900.0);
   // Only the main account's order is shown; the copies are not copied again.
   EXPECT_EQ(BoxTexts(), QStringList{"Создан ордер ETHUSDT BUY LIMIT 2900 1"});
-  PumpMs(300);
+  PumpFor(300);
   EXPECT_EQ(CountReceived("POST", "/api/v3/order"), 3);
 
   const TUserOrder lMainOrder = Main()->UserOrderList.Items(0);
@@ -207,11 +207,11 @@ TEST_F(MultiOrdersExchange, MainOrderIsCopiedByRateAndAMultiCancelCancelsAllThre
     const TUserOrder *lPast = FindOrder(aAccount.UserOrderHistory, aID);
     return aAccount.UserOrderList.IsEmpty() && lPast && lPast->Status == "CANCELED";
   };
-  ASSERT_TRUE(PumpUntilDone([&] {
+  ASSERT_TRUE(PumpUntil([&] {
     return lCancelled(*Main(), lMainOrder.OrderID) && lCancelled(Connection(0), lSecondID) &&
            lCancelled(Connection(1), lThirdID);
   }));
-  PumpMs(300);
+  PumpFor(300);
   EXPECT_EQ(CountReceived("DELETE", "/api/v3/order"), 3);
   EXPECT_EQ(BoxTexts().count("Ордер удален"), 1);
 }
@@ -223,7 +223,7 @@ TEST_F(MultiOrdersExchange, MultiCancelPairsWithinFourSeconds)
 {
   const TOrder lOrder = MakeOrder("ETHUSDT", "BUY", "LIMIT", 1, 2900);
   User->OrderPost(lOrder, nullptr, false);
-  ASSERT_TRUE(PumpUntilDone([this] { return Refreshed(*Main(), 1); }));
+  ASSERT_TRUE(PumpUntil([this] { return Refreshed(*Main(), 1); }));
   const TUserOrder lMainOrder = Main()->UserOrderList.Items(0);
 
   // The exchange's clock is moved so that each copy is stamped at the wanted distance.
@@ -231,7 +231,7 @@ TEST_F(MultiOrdersExchange, MultiCancelPairsWithinFourSeconds)
     const std::int64_t lOffset = lMainOrder.Time + aAfterMs - QDateTime::currentMSecsSinceEpoch();
     fExchange->admin("/admin/faults", "{\"clockOffsetMs\":" + std::to_string(lOffset) + "}");
     User->OrderPost(lOrder, &aAccount, false);
-    return PumpUntilDone([&] { return Refreshed(aAccount, 1); });
+    return PumpUntil([&] { return Refreshed(aAccount, 1); });
   };
   ASSERT_TRUE(lPlaceAfter(Connection(0), 3000));
   ASSERT_TRUE(lPlaceAfter(Connection(1), 5000));
@@ -242,11 +242,11 @@ TEST_F(MultiOrdersExchange, MultiCancelPairsWithinFourSeconds)
   ASSERT_NEAR(static_cast<double>(lFive.Time - lMainOrder.Time), 5000.0, 400.0);
 
   User->OrderDelete(lMainOrder, nullptr, true);
-  ASSERT_TRUE(PumpUntilDone([&] {
+  ASSERT_TRUE(PumpUntil([&] {
     const TUserOrder *lPast = FindOrder(Connection(0).UserOrderHistory, lThree.OrderID);
     return Connection(0).UserOrderList.IsEmpty() && lPast && lPast->Status == "CANCELED";
   }));
-  PumpUntilDone([this] { return TWorkerThread::LiveCount() <= fLiveBefore; });
+  PumpUntil([this] { return TWorkerThread::LiveCount() <= fLiveBefore; });
   EXPECT_EQ(CountReceived("DELETE", "/api/v3/order"), 2);
   ASSERT_EQ(Connection(1).UserOrderList.Count(), 1);
   EXPECT_EQ(Connection(1).UserOrderList.Items(0).OrderID, lFive.OrderID);

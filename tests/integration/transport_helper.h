@@ -1,5 +1,7 @@
 #pragma once
 
+#include "event_pump.h"
+
 // The terminal side of a transport test: server.json naming one exchange (and the CA file
 // to trust), the workflow reading it, the exchange clock, the demo account and a log capture;
 // plus small TLS and TCP peers for the refusals.
@@ -32,16 +34,6 @@
 inline QString Q(const std::string &aText)
 {
   return QString::fromStdString(aText);
-}
-
-// Serves the GUI thread until aDone holds or aTimeoutMs passed.
-inline bool PumpUntil(const std::function<bool()> &aDone, int aTimeoutMs = 5000)
-{
-  QElapsedTimer lTimer;
-  lTimer.start();
-  while (!aDone() && lTimer.elapsed() < aTimeoutMs)
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-  return aDone();
 }
 
 class TTransportEnv
