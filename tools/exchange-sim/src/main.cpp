@@ -4,8 +4,11 @@
 #include "options.h"
 #include "server.h"
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <pthread.h>
 #include <thread>
@@ -31,7 +34,15 @@ int Serve(const vexa::sim::TOptions &aOptions)
   }
   lExchange.Start();
   bool lServed = true;
-  std::thread lServing([&] { lServed = lServer.Run(); });
+  std::atomic<bool> lFinished = false;
+  std::thread lServing([&] {
+    lServed = lServer.Run();
+    lFinished = true;
+  });
+  // The socket already listens; a stop before the accept loop runs would be lost.
+  for (int i = 0; i < 1000 && !lServer.IsRunning() && !lFinished; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
   std::printf("vexa-exchange ready: %s://127.0.0.1:%d ca=%s\n", aOptions.fHttp ? "http" : "https",
               lPort, std::filesystem::absolute(lCertificates.fCaCert).c_str());
   std::fflush(stdout);
@@ -43,7 +54,18 @@ int Serve(const vexa::sim::TOptions &aOptions)
   sigaddset(&lSignals, SIGTERM);
   int lSignal = 0;
   sigwait(&lSignals, &lSignal);
-  lServer.Stop();
+  const auto lDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+  while (!lFinished && std::chrono::steady_clock::now() < lDeadline) {
+    lServer.Stop();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  if (!lFinished) {
+    // Workers sit on idle keep-alive connections for up to 5 s; nothing is left to save
+    // (files are written whole, the request log line by line), so do not make the caller wait.
+    lExchange.Stop();
+    std::fflush(nullptr);
+    std::_Exit(0);
+  }
   lServing.join();
   lExchange.Stop();
   return lServed ? 0 : 1;

@@ -101,6 +101,11 @@ bool TExchangeServer::Run()
   return fServer->listen_after_bind();
 }
 
+bool TExchangeServer::IsRunning() const
+{
+  return fServer->is_running();
+}
+
 void TExchangeServer::Stop()
 {
   fServer->stop();

@@ -24,6 +24,8 @@ public:
   int Bind(int aPort);
   // Serves until Stop(); returns false when serving failed.
   bool Run();
+  bool IsRunning() const;
+  // Has effect only once Run() is serving; call it until Run() has returned.
   void Stop();
 
 private:

@@ -171,10 +171,18 @@ TEST(Serving, RequestLogHasOneLinePerRequest)
   std::filesystem::remove_all(lDir);
 }
 
-TEST(Serving, StopsCleanlyOnSigterm)
+TEST(Serving, StopsCleanlyOnSigtermAtOnceAndWithIdleConnections)
 {
+  // Right after the ready line, before the accept loop may be running.
+  TExchangeProcess lQuick;
+  EXPECT_EQ(lQuick.stop(), 0);
+
   TExchangeProcess lServer;
+  TSimClient lClient(lServer.baseUrl(), lServer.caFile());
+  ASSERT_EQ(lClient.Get("/api/v3/ping").fStatus, 200); // the connection stays open
+  const auto lStart = std::chrono::steady_clock::now();
   EXPECT_EQ(lServer.stop(), 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - lStart, std::chrono::seconds(3));
 }
 
 TEST(Serving, BadOptionsExitWithStatus2)
