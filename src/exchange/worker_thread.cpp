@@ -77,11 +77,17 @@ void TWorkerThread::Run()
   } catch (...) {
     WriteLog(QStringLiteral("TWorkerThread.Execute error: unknown exception"), mtAlert, fThreadID);
   }
+  bool lWakeGui = false;
   {
     std::lock_guard lLock(fLock);
     fFinished = true;
+    lWakeGui = fGuiWaiting;
   }
   fDone.notify_all();
+  // The GUI thread sleeps in its event loop while it waits; an empty call wakes it at once.
+  if (lWakeGui)
+    if (QCoreApplication *lApp = QCoreApplication::instance())
+      QMetaObject::invokeMethod(lApp, [] {}, Qt::QueuedConnection);
 }
 
 bool TWorkerThread::Finished() const
@@ -93,13 +99,15 @@ bool TWorkerThread::Finished() const
 void TWorkerThread::WaitFor()
 {
   if (OnMainThread()) {
-    std::unique_lock lLock(fLock);
-    while (!fFinished) {
-      lLock.unlock();
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-      lLock.lock();
-      fDone.wait_for(lLock, std::chrono::milliseconds(5), [this] { return fFinished; });
+    {
+      std::lock_guard lLock(fLock);
+      fGuiWaiting = true;
     }
+    // Hand-overs from this and other workers run meanwhile; the end of this thread wakes us.
+    while (!Finished())
+      QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    std::lock_guard lLock(fLock);
+    fGuiWaiting = false;
   }
   if (fThread.joinable())
     fThread.join();

@@ -51,6 +51,7 @@ private:
   mutable std::mutex fLock;
   std::condition_variable fDone;
   bool fFinished = false;
+  bool fGuiWaiting = false;
 };
 
 // The blocking hand-over to the GUI thread (QCoreApplication's thread): runs aProc there and

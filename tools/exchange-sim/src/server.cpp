@@ -5,7 +5,13 @@
 #include <nlohmann/json.hpp>
 #include <openssl/ssl.h>
 
+#include <arpa/inet.h>
+#include <dirent.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <memory>
 #include <thread>
@@ -88,12 +94,41 @@ bool TExchangeServer::IsValid() const
   return fServer->is_valid();
 }
 
+namespace {
+
+// The HTTP library listens with a backlog of 5, so a client opening 20 connections at once
+// (the terminal does: one per request) sees SYNs dropped and retried a second later. Linux lets
+// a listening socket be given a new backlog by calling listen() again.
+void WidenBacklog(int aPort)
+{
+  DIR *lFds = opendir("/proc/self/fd");
+  if (!lFds)
+    return;
+  while (const dirent *lEntry = readdir(lFds)) {
+    const int lFd = std::atoi(lEntry->d_name);
+    sockaddr_in lAddress{};
+    socklen_t lLength = sizeof(lAddress);
+    int lListening = 0;
+    socklen_t lFlagLength = sizeof(lListening);
+    if (lFd <= 2 || getsockname(lFd, reinterpret_cast<sockaddr *>(&lAddress), &lLength) != 0 ||
+        lAddress.sin_family != AF_INET || ntohs(lAddress.sin_port) != aPort ||
+        getsockopt(lFd, SOL_SOCKET, SO_ACCEPTCONN, &lListening, &lFlagLength) != 0 ||
+        !lListening)
+      continue;
+    ::listen(lFd, SOMAXCONN);
+  }
+  closedir(lFds);
+}
+
+} // namespace
+
 int TExchangeServer::Bind(int aPort)
 {
-  if (aPort == 0) {
-    return fServer->bind_to_any_port("127.0.0.1");
-  }
-  return fServer->bind_to_port("127.0.0.1", aPort) ? aPort : -1;
+  const int lPort = aPort == 0 ? fServer->bind_to_any_port("127.0.0.1")
+                               : (fServer->bind_to_port("127.0.0.1", aPort) ? aPort : -1);
+  if (lPort > 0)
+    WidenBacklog(lPort);
+  return lPort;
 }
 
 bool TExchangeServer::Run()
