@@ -41,28 +41,27 @@ QByteArray Ticker24hrAnswer()
   QJsonArray lAnswer;
   for (int i = 0; i < cSymbols; ++i) {
     const double lPrice = (i + 1) * 0.013;
-    lAnswer.append(QJsonObject{
-        {"symbol", SymbolName(i)},
-        {"priceChange", "-0.00100000"},
-        {"priceChangePercent", "-3.003"},
-        {"weightedAvgPrice", QString::number(lPrice, 'f', 8)},
-        {"prevClosePrice", QString::number(lPrice, 'f', 8)},
-        {"lastPrice", QString::number(lPrice, 'f', 8)},
-        {"lastQty", "0.20083000"},
-        {"bidPrice", QString::number(lPrice * 0.999, 'f', 8)},
-        {"bidQty", "0.34024000"},
-        {"askPrice", QString::number(lPrice * 1.001, 'f', 8)},
-        {"askQty", "0.64537000"},
-        {"openPrice", QString::number(lPrice, 'f', 8)},
-        {"highPrice", QString::number(lPrice * 1.05, 'f', 8)},
-        {"lowPrice", QString::number(lPrice * 0.95, 'f', 8)},
-        {"volume", "53076.84650000"},
-        {"quoteVolume", "3289695271.67717710"},
-        {"openTime", qint64(1634858001452)},
-        {"closeTime", qint64(1634944401452)},
-        {"firstId", qint64(1109901940)},
-        {"lastId", qint64(1111482582)},
-        {"count", 1580643}});
+    lAnswer.append(QJsonObject{{"symbol", SymbolName(i)},
+                               {"priceChange", "-0.00100000"},
+                               {"priceChangePercent", "-3.003"},
+                               {"weightedAvgPrice", QString::number(lPrice, 'f', 8)},
+                               {"prevClosePrice", QString::number(lPrice, 'f', 8)},
+                               {"lastPrice", QString::number(lPrice, 'f', 8)},
+                               {"lastQty", "0.20083000"},
+                               {"bidPrice", QString::number(lPrice * 0.999, 'f', 8)},
+                               {"bidQty", "0.34024000"},
+                               {"askPrice", QString::number(lPrice * 1.001, 'f', 8)},
+                               {"askQty", "0.64537000"},
+                               {"openPrice", QString::number(lPrice, 'f', 8)},
+                               {"highPrice", QString::number(lPrice * 1.05, 'f', 8)},
+                               {"lowPrice", QString::number(lPrice * 0.95, 'f', 8)},
+                               {"volume", "53076.84650000"},
+                               {"quoteVolume", "3289695271.67717710"},
+                               {"openTime", qint64(1634858001452)},
+                               {"closeTime", qint64(1634944401452)},
+                               {"firstId", qint64(1109901940)},
+                               {"lastId", qint64(1111482582)},
+                               {"count", 1580643}});
   }
   return QJsonDocument(lAnswer).toJson(QJsonDocument::Compact);
 }
@@ -84,8 +83,7 @@ void BM_TickerPriceMain(benchmark::State &aState)
   TSymbolShowList lShowList;
   const auto lUp = ParseTickerPrices(QJsonDocument::fromJson(PriceAnswer(1.01)).array());
   const auto lDown = ParseTickerPrices(QJsonDocument::fromJson(PriceAnswer(0.99)).array());
-  OutputTicker24hr(lShowList,
-                   ParseTicker24hr(QJsonDocument::fromJson(Ticker24hrAnswer()).array()));
+  OutputTicker24hr(lShowList, ParseTicker24hr(QJsonDocument::fromJson(Ticker24hrAnswer()).array()));
   bool lRise = true;
   for (auto _ : aState) {
     OutputTickerPrices(lShowList, lRise ? lUp : lDown);
@@ -176,7 +174,7 @@ void BM_KlinePageMergeOlder(benchmark::State &aState)
 
 } // namespace
 
-#define VEXA_BENCH(aFunction, aName) \
+#define VEXA_BENCH(aFunction, aName)                                                               \
   BENCHMARK(aFunction)->Name(aName)->Unit(benchmark::kMicrosecond)
 
 VEXA_BENCH(BM_TickerPriceParse, "BM_TickerPriceOutput/worker_parse");

@@ -17,9 +17,7 @@ extern const std::array<const char *, 4> cMessageType;
 enum class TUserAuth { uaUndefined = 0, uaAuth = 1, uaUnauth = 2 };
 using enum TUserAuth;
 
-enum class TChartInterval {
-  m1 = 0, m3, m5, m15, m30, h1, h2, h4, h6, h8, h12, d1, d3, w1, Month1
-};
+enum class TChartInterval { m1 = 0, m3, m5, m15, m30, h1, h2, h4, h6, h8, h12, d1, d3, w1, Month1 };
 using enum TChartInterval;
 inline constexpr int cChartIntervalCount = 15;
 

@@ -15,8 +15,7 @@ TFolders::TFolders()
   try {
     Init();
   } catch (const std::exception &lError) {
-    WriteLog(QStringLiteral("TFolders.Create error: ") + QString::fromUtf8(lError.what()),
-             mtAlert);
+    WriteLog(QStringLiteral("TFolders.Create error: ") + QString::fromUtf8(lError.what()), mtAlert);
     throw std::runtime_error(lError.what());
   }
 }

@@ -14,10 +14,7 @@ public:
   TFolders();
 
   void Init();
-  const QString &Folder(TAppFolder aFolder) const
-  {
-    return fFolders[static_cast<size_t>(aFolder)];
-  }
+  const QString &Folder(TAppFolder aFolder) const { return fFolders[static_cast<size_t>(aFolder)]; }
 
   // The per-user folder under an environment root: root/Norvale/Vexa.
   static QString UserFolder(const QString &aVariable);

@@ -21,11 +21,11 @@
 #include <cxxabi.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <typeinfo>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
+#include <typeinfo>
 
 namespace {
 
@@ -54,7 +54,8 @@ int DefaultAnswer(TMessageType aType)
 
 } // namespace
 
-std::shared_ptr<TMessagePresenter> SetMessagePresenter(std::shared_ptr<TMessagePresenter> aPresenter)
+std::shared_ptr<TMessagePresenter>
+SetMessagePresenter(std::shared_ptr<TMessagePresenter> aPresenter)
 {
   QMutexLocker lLock(&gPresenterLock);
   std::swap(gPresenter, aPresenter);

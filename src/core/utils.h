@@ -24,7 +24,8 @@ public:
 };
 
 // Installs the presenter and returns the previous one.
-std::shared_ptr<TMessagePresenter> SetMessagePresenter(std::shared_ptr<TMessagePresenter> aPresenter);
+std::shared_ptr<TMessagePresenter>
+SetMessagePresenter(std::shared_ptr<TMessagePresenter> aPresenter);
 
 int Msg(const QString &aText, TMessageType aMsgType);
 int Alert(const QString &aText);
@@ -59,8 +60,7 @@ void SetUserNameSource(std::function<QString()> aSource);
 // Nothing when the text is not a JSON object; file errors raise std::runtime_error.
 std::optional<QJsonObject> LoadJsonFile(const QString &aFileName);
 // Compact JSON + CR LF, written to a temporary file that replaces the target only when whole.
-bool SaveJsonFile(const QJsonObject &aObject, const QString &aFileName,
-                  bool aOwnerOnly = false);
+bool SaveJsonFile(const QJsonObject &aObject, const QString &aFileName, bool aOwnerOnly = false);
 // Writes bytes the same safe way; raises std::runtime_error on failure.
 void SaveFileAtomic(const QString &aFileName, const QByteArray &aData, bool aOwnerOnly = false);
 

@@ -26,8 +26,7 @@ void TWorkflow::LoadServerURL(const QString &aFolder)
   }
   const auto lObject = LoadJsonFile(lFileName);
   if (!lObject)
-    throw std::runtime_error(
-        QStringLiteral("Invalid JSON in \"%1\"").arg(lFileName).toStdString());
+    throw std::runtime_error(QStringLiteral("Invalid JSON in \"%1\"").arg(lFileName).toStdString());
   fServerURL = lObject->value(QStringLiteral("server")).toString();
   const QString lCA = lObject->value(QStringLiteral("caFile")).toString();
   if (!lCA.isEmpty())

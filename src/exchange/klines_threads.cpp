@@ -204,8 +204,7 @@ void StartKlinesUpdate(const std::shared_ptr<IMarketChartLink> &aChart, const QS
   TWorkerThread::StartFreeOnTerminate(std::move(lThread));
 }
 
-void StartChartTickerPrice(const std::shared_ptr<IMarketChartLink> &aChart,
-                           const QString &aSymbol)
+void StartChartTickerPrice(const std::shared_ptr<IMarketChartLink> &aChart, const QString &aSymbol)
 {
   if (!Working() || !aChart)
     return;

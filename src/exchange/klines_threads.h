@@ -87,5 +87,4 @@ void StartKlinesHistory(const std::shared_ptr<IMarketChartLink> &aChart, const Q
 void StartKlinesUpdate(const std::shared_ptr<IMarketChartLink> &aChart, const QString &aSymbol,
                        std::int32_t aLimit = 2);
 // The current price of the chart's symbol (every second):
-void StartChartTickerPrice(const std::shared_ptr<IMarketChartLink> &aChart,
-                           const QString &aSymbol);
+void StartChartTickerPrice(const std::shared_ptr<IMarketChartLink> &aChart, const QString &aSymbol);

@@ -2,8 +2,8 @@
 
 #include "base_thread.h"
 #include "depth.h"
-#include "methods.h"
 #include "market_json.h"
+#include "methods.h"
 #include "symbol_show_list.h"
 #include "volume.h"
 

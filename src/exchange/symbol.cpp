@@ -57,8 +57,8 @@ quint64 TSymbolList::Prefix(const QString &aKey)
   return lResult;
 }
 
-TSymbolList::TIterator TSymbolList::LowerBound(TIterator aBegin, TIterator aEnd,
-                                               quint64 aPrefix, const QString &aKey)
+TSymbolList::TIterator TSymbolList::LowerBound(TIterator aBegin, TIterator aEnd, quint64 aPrefix,
+                                               const QString &aKey)
 {
   return std::lower_bound(aBegin, aEnd, aPrefix, [&aKey](const TEntry &aEntry, quint64 aValue) {
     if (aEntry.Prefix != aValue)

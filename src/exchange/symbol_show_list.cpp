@@ -10,8 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <stdexcept>
 #include <QSet>
+#include <stdexcept>
 
 TSymbolShowList::TSymbolShowList()
 {
@@ -90,9 +90,7 @@ void TSymbolShowList::HideSymbols(const QStringList &aList)
   QSet<QString> lKeep;
   for (const QString &lName : aList)
     lKeep.insert(TSymbolList::Key(lName));
-  std::erase_if(fShowList, [&](const TLine &aLine) {
-    return !lKeep.contains(aLine.Key);
-  });
+  std::erase_if(fShowList, [&](const TLine &aLine) { return !lKeep.contains(aLine.Key); });
   NotifySymbols();
 }
 

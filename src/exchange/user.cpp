@@ -24,8 +24,7 @@ TUser::TUser()
     : fThreadList(std::make_unique<TThreadList>(tlkUser)),
       fInputData(std::make_unique<TUserInputData>()),
       fSymbolShowList(std::make_unique<TSymbolShowList>()),
-      fDepthList(std::make_unique<TDepthList>()),
-      fVolumeList(std::make_unique<TVolumeList>()),
+      fDepthList(std::make_unique<TDepthList>()), fVolumeList(std::make_unique<TVolumeList>()),
       fPublisher(std::make_unique<TDPublisher>())
 {
   // Request threads without a chart register here from now on.

@@ -10,12 +10,12 @@
 struct TVolume
 {
   QString Symbol;
-  int Ping = 0;            // signals of this symbol so far
-  double SumVolume = 0;    // accumulated change
+  int Ping = 0;         // signals of this symbol so far
+  double SumVolume = 0; // accumulated change
   double SumVolumePerc = 0;
   double VolumeChange = 0; // this signal's change
   double VolumePerc = 0;
-  TDateTime Date = 0;      // local time of the signal
+  TDateTime Date = 0; // local time of the signal
   TColor Color = 0;
   double QuoteVolume = 0;
 };

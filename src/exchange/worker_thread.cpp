@@ -87,7 +87,8 @@ void TWorkerThread::Run()
   // The GUI thread sleeps in its event loop while it waits; an empty call wakes it at once.
   if (lWakeGui)
     if (QCoreApplication *lApp = QCoreApplication::instance())
-      QMetaObject::invokeMethod(lApp, [] {}, Qt::QueuedConnection);
+      QMetaObject::invokeMethod(
+          lApp, [] {}, Qt::QueuedConnection);
 }
 
 bool TWorkerThread::Finished() const

@@ -1,8 +1,10 @@
 #include "builder.h"
 
+#include "base_thread.h"
 #include "fm_main.h"
 #include "folders.h"
 #include "log_writer.h"
+#include "methods.h"
 #include "periodic_work.h"
 #include "profile.h"
 #include "sys_time.h"
@@ -10,8 +12,6 @@
 #include "ui_writer.h"
 #include "user.h"
 #include "worker_thread.h"
-#include "base_thread.h"
-#include "methods.h"
 #include "workflow.h"
 
 #include <QCoreApplication>

@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QStatusBar>
 
-
 TfmMain *fmMain = nullptr;
 
 namespace {

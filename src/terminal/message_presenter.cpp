@@ -3,8 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
-int TQtMessagePresenter::Present(const QString &aCaption, const QString &aText,
-                                 TMessageType aType)
+int TQtMessagePresenter::Present(const QString &aCaption, const QString &aText, TMessageType aType)
 {
   QMessageBox lBox(QApplication::activeWindow());
   lBox.setWindowTitle(aCaption);

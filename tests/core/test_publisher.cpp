@@ -10,7 +10,9 @@ namespace {
 class TRecorder : public TDObject
 {
 public:
-  TRecorder(std::string aName, std::vector<std::string> &aLog) : fName(std::move(aName)), fLog(aLog) {}
+  TRecorder(std::string aName, std::vector<std::string> &aLog) : fName(std::move(aName)), fLog(aLog)
+  {
+  }
   void Notification(int aEventID, void *) override
   {
     fLog.push_back(fName + ":" + std::to_string(aEventID));

@@ -68,7 +68,7 @@ TEST(KlineList, MergeOverwritesTheSameOpenTimeInPlaceAndAppendsOthers)
   EXPECT_EQ(lUpdated, lList.GetItem(0));
   EXPECT_EQ(lList.GetItem(0)->Close, 30);
   EXPECT_FALSE(lList.GetItem(0)->IsInChart());
-  EXPECT_TRUE(lList.GetItem(1)->IsInChart()); // untouched
+  EXPECT_TRUE(lList.GetItem(1)->IsInChart());    // untouched
   EXPECT_EQ(lList.GetItem(2)->OpenTime(), 2000); // arrival order, not time order
   EXPECT_EQ(lList.MinDate(), 1000);
   EXPECT_EQ(lList.Find(2000), lList.GetItem(2));

@@ -207,8 +207,8 @@ TEST_F(MarketDataTest, OrderBookAsksReversedOnTopBidsBelow)
   EXPECT_EQ(lDepth.MaxQuantity(), 9.5);
 
   // The next answer replaces the whole book.
-  OutputDepth(lDepth, ParseDepth(QJsonDocument::fromJson(R"({"asks":[["3","1"]],"bids":[]})")
-                                     .object()));
+  OutputDepth(lDepth,
+              ParseDepth(QJsonDocument::fromJson(R"({"asks":[["3","1"]],"bids":[]})").object()));
   ASSERT_EQ(lDepth.Count(), 1);
   EXPECT_EQ(lDepth.MaxQuantity(), 1);
 }
@@ -216,9 +216,9 @@ TEST_F(MarketDataTest, OrderBookAsksReversedOnTopBidsBelow)
 TEST_F(MarketDataTest, OrderBookWithoutASideRaisesAndKeepsTheBook)
 {
   TDepthList lDepth;
-  OutputDepth(lDepth,
-              ParseDepth(QJsonDocument::fromJson(R"({"asks":[["3","1"]],"bids":[["2","4"]]})")
-                             .object()));
+  OutputDepth(
+      lDepth,
+      ParseDepth(QJsonDocument::fromJson(R"({"asks":[["3","1"]],"bids":[["2","4"]]})").object()));
   try {
     OutputDepth(lDepth, ParseDepth(QJsonDocument::fromJson(R"({"asks":[["5","1"]]})").object()));
     FAIL() << "no error for a missing side";
@@ -267,7 +267,7 @@ TEST_F(MarketDataTest, VolumeMonitorTakesTheFirstVolumeAsReferenceThenSignalsDro
   EXPECT_DOUBLE_EQ(lRows.GetItem(0).VolumePerc, 0.7);
   EXPECT_EQ(lRows.GetItem(0).Date, lNow);
 
-  OutputVolumes(fShow->SymbolList(), lRows, lAnswer(995, 1), lNow); // a rise: no signal
+  OutputVolumes(fShow->SymbolList(), lRows, lAnswer(995, 1), lNow);     // a rise: no signal
   OutputVolumes(fShow->SymbolList(), lRows, lAnswer(985, 1), lNow + 1); // 1 %
   ASSERT_EQ(lRows.Count(), 2);
   const TVolume &lNewest = lRows.GetItem(0);
@@ -286,12 +286,12 @@ TEST_F(MarketDataTest, VolumeMonitorStateSurvivesThe24hrRebuild)
 {
   OutputTicker24hr(*fShow, ParseTicker24hr(QJsonArray{Ticker("ETHBTC", 1)}));
   TVolumeList lRows;
-  OutputVolumes(fShow->SymbolList(), lRows,
-                ParseTicker24hr(QJsonArray{Ticker("ETHBTC", 1, 1000)}), 0);
+  OutputVolumes(fShow->SymbolList(), lRows, ParseTicker24hr(QJsonArray{Ticker("ETHBTC", 1, 1000)}),
+                0);
   OutputTicker24hr(*fShow, ParseTicker24hr(QJsonArray{Ticker("ETHBTC", 1), Ticker("A", 1)}));
   EXPECT_EQ(Symbol("ETHBTC")->FirstQuoteVolume(), 1000);
-  OutputVolumes(fShow->SymbolList(), lRows,
-                ParseTicker24hr(QJsonArray{Ticker("ETHBTC", 1, 900)}), 0);
+  OutputVolumes(fShow->SymbolList(), lRows, ParseTicker24hr(QJsonArray{Ticker("ETHBTC", 1, 900)}),
+                0);
   ASSERT_EQ(lRows.Count(), 1);
   EXPECT_DOUBLE_EQ(lRows.GetItem(0).VolumePerc, 10);
 }

@@ -53,4 +53,3 @@ private:
 };
 
 } // namespace market_test
-

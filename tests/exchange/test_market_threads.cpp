@@ -30,8 +30,7 @@ using namespace market_test;
 namespace {
 
 // A thread of class T whose exchange is answered by aServe (request text -> answer).
-template <class T>
-class TServed : public T
+template <class T> class TServed : public T
 {
 public:
   using TServe = std::function<QString(const QString &)>;
@@ -64,8 +63,7 @@ private:
   QStringList fSent;
 };
 
-template <class T>
-std::unique_ptr<TServed<T>> Served(const QString &aAnswer)
+template <class T> std::unique_ptr<TServed<T>> Served(const QString &aAnswer)
 {
   return std::make_unique<TServed<T>>([aAnswer](const QString &) { return aAnswer; });
 }
@@ -197,8 +195,8 @@ TEST_F(MarketThreadsTest, OrderBookOfTheSelectedSymbol)
 {
   SysTime->SetTime(EncodeDateTime(2026, 5, 4, 12, 0, 0));
   User->Input()->SetSymbol("ETHBTC");
-  auto lThread = Served<TDepthThread>(
-      R"({"asks":[["10","1"],["11","2"]],"bids":[["9","3"],["8","4"]]})");
+  auto lThread =
+      Served<TDepthThread>(R"({"asks":[["10","1"],["11","2"]],"bids":[["9","3"],["8","4"]]})");
   RunThread(*lThread);
   EXPECT_EQ(lThread->Sent(), QStringList{"symbol=ETHBTC&limit=5"});
   ASSERT_EQ(User->DepthList()->Count(), 4);
@@ -296,8 +294,8 @@ public:
     lEnd -= (lEnd - fFirst) % cMinute;
     QJsonArray lPage;
     for (std::int64_t t = std::max(fFirst, lEnd - (lLimit - 1) * cMinute); t <= lEnd; t += cMinute)
-      lPage.append(QJsonArray{qint64(t), "1.0", "2.0", "0.5", "1.5", "10",
-                              qint64(t + cMinute - 1), "15", 7, "5", "7.5", "0"});
+      lPage.append(QJsonArray{qint64(t), "1.0", "2.0", "0.5", "1.5", "10", qint64(t + cMinute - 1),
+                              "15", 7, "5", "7.5", "0"});
     return QString::fromUtf8(QJsonDocument(lPage).toJson(QJsonDocument::Compact));
   }
   QStringList Requests() const
@@ -353,10 +351,10 @@ TEST_F(MarketThreadsTest, KlinesRequestCarriesALimitOrAnEndTime)
   lPage.SetChart(lChart);
   RunThread(lPage);
 
-  EXPECT_EQ(lServer.Requests(),
-            (QStringList{"symbol=ETHBTC&interval=4h&limit=1000",
-                         "symbol=ETHBTC&interval=4h&limit=2",
-                         "symbol=ETHBTC&interval=4h&endTime=9223372036854775807"}));
+  EXPECT_EQ(
+      lServer.Requests(),
+      (QStringList{"symbol=ETHBTC&interval=4h&limit=1000", "symbol=ETHBTC&interval=4h&limit=2",
+                   "symbol=ETHBTC&interval=4h&endTime=9223372036854775807"}));
   const std::vector<std::pair<int, std::intptr_t>> lExpected = {
       {BASE_MAIN_KLINES, 1}, {BASE_MAIN_KLINES, 0}, {BASE_MAIN_KLINES, 0}};
   EXPECT_EQ(lChart->Notifications, lExpected);

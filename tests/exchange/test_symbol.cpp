@@ -47,8 +47,8 @@ TEST(SymbolList, IndexOrderHoldsBeyondTheFirstCharactersAndOutsideLatin1)
 {
   // Names alike in their first eight characters, short ones, and characters past U+00FF.
   TSymbolList lList;
-  const QStringList lNames = {"ABCDEFGHB", "ABCDEFGHA", "AB", "ABCDEFGH", "AĀZ", "AþZ",
-                              "ЖBTC", "ā", "AāA", "ABCDEFGĀ", "ABCDEFG"};
+  const QStringList lNames = {"ABCDEFGHB", "ABCDEFGHA", "AB",  "ABCDEFGH", "AĀZ",    "AþZ",
+                              "ЖBTC",      "ā",         "AāA", "ABCDEFGĀ", "ABCDEFG"};
   lList.BeginUpdate();
   for (int i = 0; i < 4; ++i)
     lList.FindOrAdd(lNames[i]);

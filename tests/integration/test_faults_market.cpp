@@ -98,8 +98,8 @@ TEST_F(FaultsMarket, AMinuteOfFaultsKeepsTheLastGoodDataAndRecovers)
 
   Workflow->SetHost(&fWork);
   fTimer.Init();
-  ASSERT_TRUE(PumpUntil([&] { return Notified(BASE_MAIN_DEPTH) > 0 && lChart->PriceWrites > 0; },
-                        5000));
+  ASSERT_TRUE(
+      PumpUntil([&] { return Notified(BASE_MAIN_DEPTH) > 0 && lChart->PriceWrites > 0; }, 5000));
 
   Admin("/admin/faults", R"({"failRate":0.2,"resetRate":0.2,"garbageRate":0.2})");
   const int lPricesBefore = Notified(BASE_MAIN_SYMBOLS);

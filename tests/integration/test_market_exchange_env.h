@@ -89,9 +89,7 @@ protected:
     const int lBefore = Notified(aEventID);
     aStart();
     return PumpUntil(
-        [&] {
-          return Notified(aEventID) > lBefore && User->ThreadList().ThreadListCount() == 0;
-        },
+        [&] { return Notified(aEventID) > lBefore && User->ThreadList().ThreadListCount() == 0; },
         aTimeoutMs);
   }
   bool Load24hr()

@@ -105,8 +105,8 @@ TEST_F(OrdersExchange, LimitOrderAppearsAndACancelRemovesIt)
 TEST_F(OrdersExchange, MarketOrderFills)
 {
   User->OrderPost(MakeOrder("BTCUSDT", "SELL", "MARKET", 0.01), nullptr, false);
-  ASSERT_TRUE(PumpUntil(
-      [this] { return Refreshed(*Main(), 0) && Main()->UserOrderHistory.Count() == 1; }));
+  ASSERT_TRUE(
+      PumpUntil([this] { return Refreshed(*Main(), 0) && Main()->UserOrderHistory.Count() == 1; }));
 
   const TUserOrder &lPast = Main()->UserOrderHistory.Items(0);
   EXPECT_EQ(lPast.OrderType, "MARKET");

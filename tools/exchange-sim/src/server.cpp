@@ -11,8 +11,8 @@
 #include <sys/socket.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <thread>
 
@@ -112,8 +112,7 @@ void WidenBacklog(int aPort)
     socklen_t lFlagLength = sizeof(lListening);
     if (lFd <= 2 || getsockname(lFd, reinterpret_cast<sockaddr *>(&lAddress), &lLength) != 0 ||
         lAddress.sin_family != AF_INET || ntohs(lAddress.sin_port) != aPort ||
-        getsockopt(lFd, SOL_SOCKET, SO_ACCEPTCONN, &lListening, &lFlagLength) != 0 ||
-        !lListening)
+        getsockopt(lFd, SOL_SOCKET, SO_ACCEPTCONN, &lListening, &lFlagLength) != 0 || !lListening)
       continue;
     ::listen(lFd, SOMAXCONN);
   }
