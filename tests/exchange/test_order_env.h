@@ -7,6 +7,7 @@
 #include "base_thread.h"
 #include "connection_item.h"
 #include "d_classes.h"
+#include "core_test_env.h"
 #include "event_pump.h"
 #include "folders.h"
 #include "methods.h"
@@ -30,36 +31,7 @@
 #include <functional>
 #include <vector>
 
-// The core singletons the requests reach, on a private user folder.
-class TOrderCoreEnv
-{
-public:
-  TOrderCoreEnv()
-  {
-    fOldAppData = qgetenv("APPDATA");
-    qputenv("APPDATA", fDir.path().toLocal8Bit());
-    Folders = std::make_unique<TFolders>();
-    SysTime = std::make_unique<TSysTime>();
-    UIWriter = std::make_unique<TUIWriter>();
-    UIWriter->Publisher().Subscribe(&Recorder, 0);
-  }
-  ~TOrderCoreEnv()
-  {
-    UIWriter->Publisher().Unsubscribe(&Recorder, 0);
-    UIWriter.reset();
-    SysTime.reset();
-    Folders.reset();
-    qputenv("APPDATA", fOldAppData);
-  }
-  TOrderCoreEnv(const TOrderCoreEnv &) = delete;
-  TOrderCoreEnv &operator=(const TOrderCoreEnv &) = delete;
-
-  TEventRecorder Recorder;
-
-private:
-  QTemporaryDir fDir;
-  QByteArray fOldAppData;
-};
+using TOrderCoreEnv = TCoreTestEnv;
 
 // A request whose exchange is answered by the test: it records what would have been sent.
 template <class T> class TFed : public T
