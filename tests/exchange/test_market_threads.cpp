@@ -76,26 +76,8 @@ void RunThread(TWorkerThread &aThread)
   PumpFor(60);
 }
 
-class MarketThreadsTest : public ::testing::Test
+class MarketThreadsTest : public TUserModelTest
 {
-protected:
-  void SetUp() override
-  {
-    fEnv = std::make_unique<TMarketEnv>();
-    Workflow = std::make_unique<TWorkflow>();
-    User = std::make_unique<TUser>();
-  }
-  void TearDown() override
-  {
-    User.reset();
-    Workflow.reset();
-    fEnv.reset();
-  }
-  TSymbolList &Symbols() { return User->SymbolShowList()->SymbolList(); }
-  int Notified(int aEventID) const { return fEnv->Recorder.Count(aEventID); }
-
-  TPresenterGuard fBoxes;
-  std::unique_ptr<TMarketEnv> fEnv;
 };
 
 } // namespace

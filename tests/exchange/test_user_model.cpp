@@ -14,23 +14,8 @@
 
 using namespace market_test;
 
-class UserModelTest : public ::testing::Test
+class UserModelTest : public TUserModelTest
 {
-protected:
-  void SetUp() override
-  {
-    fEnv = std::make_unique<TMarketEnv>();
-    Workflow = std::make_unique<TWorkflow>();
-    User = std::make_unique<TUser>();
-  }
-  void TearDown() override
-  {
-    User.reset();
-    Workflow.reset();
-    fEnv.reset();
-  }
-  TPresenterGuard fBoxes;
-  std::unique_ptr<TMarketEnv> fEnv;
 };
 
 TEST_F(UserModelTest, CreateOwnsTheModelAndTakesOverTheUserThreadList)

@@ -16,6 +16,23 @@ void AddStrategy(TJson &aJson, const TOrder &aOrder)
   }
 }
 
+// Prices, quantities and the order's state, as order and cancel answers both carry them.
+void AddOrderFigures(TJson &aJson, const TOrder &aOrder)
+{
+  aJson["price"] = FormatUnits(aOrder.fPrice);
+  aJson["origQty"] = FormatUnits(aOrder.fOrigQty);
+  aJson["executedQty"] = FormatUnits(aOrder.fExecutedQty);
+  aJson["origQuoteOrderQty"] = FormatUnits(aOrder.fOrigQuoteOrderQty);
+  aJson["cummulativeQuoteQty"] = FormatUnits(aOrder.fCummulativeQuoteQty);
+  aJson["status"] = StatusName(aOrder.fStatus);
+  aJson["timeInForce"] = TimeInForceName(aOrder.fTimeInForce);
+  aJson["type"] = TypeName(aOrder.fType);
+  aJson["side"] = SideName(aOrder.fSide);
+  if (aOrder.IsStop()) {
+    aJson["stopPrice"] = FormatUnits(aOrder.fStopPrice);
+  }
+}
+
 } // namespace
 
 TJson OrderJson(const TOrder &aOrder, const TSymbolCatalogue &aCatalogue)
@@ -57,18 +74,7 @@ TJson NewOrderJson(const TOrder &aOrder, const std::vector<TFill> &aFills, TResp
   if (aType == TResponseType::Ack) {
     return lJson;
   }
-  lJson["price"] = FormatUnits(aOrder.fPrice);
-  lJson["origQty"] = FormatUnits(aOrder.fOrigQty);
-  lJson["executedQty"] = FormatUnits(aOrder.fExecutedQty);
-  lJson["origQuoteOrderQty"] = FormatUnits(aOrder.fOrigQuoteOrderQty);
-  lJson["cummulativeQuoteQty"] = FormatUnits(aOrder.fCummulativeQuoteQty);
-  lJson["status"] = StatusName(aOrder.fStatus);
-  lJson["timeInForce"] = TimeInForceName(aOrder.fTimeInForce);
-  lJson["type"] = TypeName(aOrder.fType);
-  lJson["side"] = SideName(aOrder.fSide);
-  if (aOrder.IsStop()) {
-    lJson["stopPrice"] = FormatUnits(aOrder.fStopPrice);
-  }
+  AddOrderFigures(lJson, aOrder);
   lJson["workingTime"] = aOrder.fWorkingTime;
   lJson["selfTradePreventionMode"] = aOrder.fSelfTradePreventionMode;
   AddStrategy(lJson, aOrder);
@@ -96,18 +102,7 @@ TJson CancelJson(const TOrder &aOrder, const std::string &aCancelClientId, int64
   lJson["orderListId"] = -1;
   lJson["clientOrderId"] = aCancelClientId;
   lJson["transactTime"] = aTransactTime;
-  lJson["price"] = FormatUnits(aOrder.fPrice);
-  lJson["origQty"] = FormatUnits(aOrder.fOrigQty);
-  lJson["executedQty"] = FormatUnits(aOrder.fExecutedQty);
-  lJson["origQuoteOrderQty"] = FormatUnits(aOrder.fOrigQuoteOrderQty);
-  lJson["cummulativeQuoteQty"] = FormatUnits(aOrder.fCummulativeQuoteQty);
-  lJson["status"] = StatusName(aOrder.fStatus);
-  lJson["timeInForce"] = TimeInForceName(aOrder.fTimeInForce);
-  lJson["type"] = TypeName(aOrder.fType);
-  lJson["side"] = SideName(aOrder.fSide);
-  if (aOrder.IsStop()) {
-    lJson["stopPrice"] = FormatUnits(aOrder.fStopPrice);
-  }
+  AddOrderFigures(lJson, aOrder);
   lJson["selfTradePreventionMode"] = aOrder.fSelfTradePreventionMode;
   AddStrategy(lJson, aOrder);
   return lJson;
