@@ -164,6 +164,32 @@ TEST(JsonFile, FailedSaveLeavesTheOldFileWholeAndNoTemporaries)
   EXPECT_EQ(QDir(lDir.path()).entryList(QDir::Files), QStringList{QStringLiteral("charts.json")});
 }
 
+// The temporary file is made beside its target: in the system's temporary folder it may sit on
+// another file system, where the closing rename fails (EXDEV) and the file is never saved.
+TEST(JsonFile, SaveNeedsNoSystemTemporaryFolder)
+{
+  QTemporaryDir lDir;
+  const QString lName = lDir.filePath(QStringLiteral("config.json"));
+  const QString lGone = lDir.filePath(QStringLiteral("no-such-folder"));
+  const QByteArray lOldTmp = qgetenv("TMPDIR");
+  const bool lHadTmp = qEnvironmentVariableIsSet("TMPDIR");
+  qputenv("TMPDIR", QFile::encodeName(lGone));
+  struct TRestore
+  {
+    const QByteArray &Value;
+    bool Had;
+    ~TRestore() { Had ? qputenv("TMPDIR", Value) : qunsetenv("TMPDIR"); }
+  } lRestore{lOldTmp, lHadTmp};
+
+  const QJsonObject lObject{{QStringLiteral("config"), QJsonObject{}}};
+  EXPECT_NO_THROW(SaveJsonFile(lObject, lName, true));
+  const auto lLoaded = LoadJsonFile(lName);
+  ASSERT_TRUE(lLoaded.has_value());
+  EXPECT_EQ(*lLoaded, lObject);
+  EXPECT_EQ(QDir(lDir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+            QStringList{QStringLiteral("config.json")});
+}
+
 TEST(JsonFile, OwnerOnlyPermissions)
 {
   QTemporaryDir lDir;
