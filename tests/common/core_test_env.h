@@ -36,6 +36,17 @@ public:
 
   QString SymbolsFolder() const { return Folders->Folder(afUserRoaming) + "/Symbols"; }
 
+  // Serves the GUI thread until every notification queued so far has been delivered: the
+  // writer hands items over in push order, so a mark pushed now arrives after all of them.
+  bool DrainNotifications(int aTimeoutMs = 10000)
+  {
+    const int lBefore = Recorder.Count(cDrainMark);
+    UIWriter->Post(cDrainMark);
+    return PumpUntil([&] { return Recorder.Count(cDrainMark) > lBefore; }, aTimeoutMs);
+  }
+  // An event ID no part of the terminal uses.
+  static constexpr int cDrainMark = 999999;
+
   TEventRecorder Recorder;
 
 private:

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
 #include <cstdlib>
@@ -31,6 +32,13 @@ QByteArray ReadAll(const QString &aFileName)
   QFile lFile(aFileName);
   EXPECT_TRUE(lFile.open(QIODevice::ReadOnly));
   return lFile.readAll();
+}
+
+// The file system a path lies on.
+dev_t DeviceOf(const QString &aPath)
+{
+  struct stat lStat = {};
+  return ::stat(QFile::encodeName(aPath).constData(), &lStat) == 0 ? lStat.st_dev : 0;
 }
 
 } // namespace
@@ -162,6 +170,53 @@ TEST(JsonFile, FailedSaveLeavesTheOldFileWholeAndNoTemporaries)
 
   EXPECT_EQ(ReadAll(lName), lBefore);
   EXPECT_EQ(QDir(lDir.path()).entryList(QDir::Files), QStringList{QStringLiteral("charts.json")});
+}
+
+// The temporary file is made beside its target. In the system's temporary folder it may sit on
+// another file system, where the closing rename fails (EXDEV), or it may not be made at all.
+TEST(JsonFile, SaveNeedsNothingOfTheSystemTemporaryFolder)
+{
+  QTemporaryDir lDir;
+  QTemporaryDir lOther;
+  const QString lName = lDir.filePath(QStringLiteral("config.json"));
+  const QString lPlainFile = lOther.filePath(QStringLiteral("plain-file"));
+  QFile lPlain(lPlainFile);
+  ASSERT_TRUE(lPlain.open(QIODevice::WriteOnly));
+  lPlain.close();
+  // A folder that is not there, a plain file (nothing can be made under it, even by root) and,
+  // where there is one, a folder on another file system.
+  QStringList lTmpDirs{lOther.filePath(QStringLiteral("no-such-folder")), lPlainFile};
+  QTemporaryDir lShm(QStringLiteral("/dev/shm/vexa-XXXXXX"));
+  if (lShm.isValid() && DeviceOf(lShm.path()) != DeviceOf(lDir.path()))
+    lTmpDirs << lShm.path();
+
+  const QByteArray lOldTmp = qgetenv("TMPDIR");
+  const bool lHadTmp = qEnvironmentVariableIsSet("TMPDIR");
+  struct TRestore
+  {
+    const QByteArray &Value;
+    bool Had;
+    ~TRestore() { Had ? qputenv("TMPDIR", Value) : qunsetenv("TMPDIR"); }
+  } lRestore{lOldTmp, lHadTmp};
+  for (const QString &lTmpDir : lTmpDirs) {
+    SCOPED_TRACE(lTmpDir.toStdString());
+    qputenv("TMPDIR", QFile::encodeName(lTmpDir));
+    const QJsonObject lObject{{QStringLiteral("tmp"), lTmpDir}};
+    EXPECT_NO_THROW(SaveJsonFile(lObject, lName, true));
+    EXPECT_EQ(LoadJsonFile(lName)
+                  .value_or(QJsonObject{})
+                  .value(QStringLiteral("tmp"))
+                  .toString()
+                  .toStdString(),
+              lTmpDir.toStdString());
+    EXPECT_EQ(QDir(lDir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("config.json")});
+  }
+  EXPECT_EQ(QDir(lOther.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+            QStringList{QStringLiteral("plain-file")});
+  if (lShm.isValid()) {
+    EXPECT_TRUE(QDir(lShm.path()).isEmpty());
+  }
 }
 
 TEST(JsonFile, OwnerOnlyPermissions)

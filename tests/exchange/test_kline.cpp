@@ -121,3 +121,41 @@ TEST(KlineList, BackwardPagesNeverDuplicateAnOpenTime)
   EXPECT_EQ(lList.GetItem(0)->OpenTime(), 99991);
   EXPECT_EQ(lList.GetItem(10)->OpenTime(), 99982);
 }
+
+TEST(KlineList, MergeOfAHeldOpenTimeOverwritesEveryField)
+{
+  // Eleven values that differ from each other and from the kline already held.
+  auto lAll = [](double aBase) {
+    TKlineValues lValues;
+    lValues.OpenTime = 60000;
+    lValues.Open = aBase + 1;
+    lValues.High = aBase + 2;
+    lValues.Low = aBase + 3;
+    lValues.Close = aBase + 4;
+    lValues.Volume = aBase + 5;
+    lValues.CloseTime = static_cast<std::int64_t>(aBase) + 6;
+    lValues.QuoteAssetVolume = aBase + 7;
+    lValues.Number = static_cast<std::int64_t>(aBase) + 8;
+    lValues.BaseAsset = aBase + 9;
+    lValues.QuoteAsset = aBase + 10;
+    lValues.Ignore = aBase + 11;
+    return lValues;
+  };
+  TKlineList lList;
+  lList.Merge(lAll(100));
+  const TKlineValues lNew = lAll(200);
+  const TKline *lKline = lList.Merge(lNew);
+  ASSERT_EQ(lList.Count(), 1);
+  EXPECT_EQ(lKline->OpenTime(), lNew.OpenTime);
+  EXPECT_EQ(lKline->Open, lNew.Open);
+  EXPECT_EQ(lKline->High, lNew.High);
+  EXPECT_EQ(lKline->Low, lNew.Low);
+  EXPECT_EQ(lKline->Close, lNew.Close);
+  EXPECT_EQ(lKline->Volume, lNew.Volume);
+  EXPECT_EQ(lKline->CloseTime, lNew.CloseTime);
+  EXPECT_EQ(lKline->QuoteAssetVolume, lNew.QuoteAssetVolume);
+  EXPECT_EQ(lKline->Number, lNew.Number);
+  EXPECT_EQ(lKline->BaseAsset, lNew.BaseAsset);
+  EXPECT_EQ(lKline->QuoteAsset, lNew.QuoteAsset);
+  EXPECT_EQ(lKline->Ignore, lNew.Ignore);
+}

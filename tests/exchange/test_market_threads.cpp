@@ -257,8 +257,10 @@ namespace {
 class TKlineServer
 {
 public:
-  TKlineServer(std::int64_t aFirst, std::int64_t aLast, int aPageSize = 500)
-      : fFirst(aFirst), fLast(aLast), fPageSize(aPageSize)
+  // aFirstPageSize: the first page's size when it differs from aPageSize.
+  TKlineServer(std::int64_t aFirst, std::int64_t aLast, int aPageSize = 500, int aFirstPageSize = 0)
+      : fFirst(aFirst), fLast(aLast), fPageSize(aPageSize),
+        fFirstPageSize(aFirstPageSize > 0 ? aFirstPageSize : aPageSize)
   {
   }
   QString Serve(const QString &aRequest)
@@ -266,7 +268,7 @@ public:
     std::lock_guard lLock(fLock);
     fRequests.append(aRequest);
     std::int64_t lEnd = fLast;
-    int lLimit = fPageSize;
+    int lLimit = fRequests.size() == 1 ? fFirstPageSize : fPageSize;
     for (const QString &lPart : aRequest.split('&')) {
       if (lPart.startsWith("endTime="))
         lEnd = std::min<std::int64_t>(fLast, lPart.mid(8).toLongLong());
@@ -290,6 +292,7 @@ public:
 private:
   std::int64_t fFirst, fLast;
   int fPageSize;
+  int fFirstPageSize;
   mutable std::mutex fLock;
   QStringList fRequests;
 };
@@ -386,6 +389,22 @@ TEST_F(MarketThreadsTest, HistoryPagesBackUntil3000KlinesThenStops)
   EXPECT_EQ(lChart->FullRefreshes, 3);
   EXPECT_TRUE(PumpUntil([&] { return fEnv->Recorder.Count(MAIN_FORM_CHART_REFRESH) == 1; }));
   EXPECT_EQ(lChart->ThreadList().ThreadListCount(), 0);
+}
+
+TEST_F(MarketThreadsTest, HistoryThatLandsOnExactly3000KlinesAsksForNoFurtherPage)
+{
+  // A first page of 500, then pages of 501 that each repeat the earliest kline held:
+  // 500 + 5 x 500 = 3000 after six pages.
+  auto lChart = std::make_shared<TTestChart>(m1);
+  const std::int64_t lLast = 1'700'000'000'000 - 1'700'000'000'000 % TKlineServer::cMinute;
+  TKlineServer lServer(lLast - 10000 * TKlineServer::cMinute, lLast, 501, 500);
+  TServedHistory lHistory(lServer);
+  lHistory.SetSymbol("ETHBTC");
+  lHistory.SetChart(lChart);
+  RunThread(lHistory);
+  EXPECT_EQ(lChart->Klines.Count(), 3000);
+  EXPECT_EQ(lServer.Requests().size(), 6);
+  EXPECT_EQ(lChart->FullRefreshes, 3);
 }
 
 TEST_F(MarketThreadsTest, HistoryOfAShortSymbolStopsAfterTwoPages)

@@ -83,14 +83,18 @@ protected:
     User->Time();
     return PumpUntil([] { return SysTime->Time() != 0; }, 10000);
   }
-  // One request of an operation that ends in aEventID, started by aStart, until it is done.
+  // Starts the requests of aStart and waits until they have ended and everything they queued
+  // for the views has arrived; true when aEventID was among it. A wait on the notification
+  // alone ends early: one still queued by an earlier request (a first 24hr load notifies twice)
+  // can arrive before the new request has even registered in the thread list.
   bool RunUntilNotified(int aEventID, const std::function<void()> &aStart, int aTimeoutMs = 10000)
   {
+    if (!fEnv->DrainNotifications(aTimeoutMs))
+      return false;
     const int lBefore = Notified(aEventID);
     aStart();
-    return PumpUntil(
-        [&] { return Notified(aEventID) > lBefore && User->ThreadList().ThreadListCount() == 0; },
-        aTimeoutMs);
+    return PumpUntil([] { return TWorkerThread::LiveCount() == 0; }, aTimeoutMs) &&
+           fEnv->DrainNotifications(aTimeoutMs) && Notified(aEventID) > lBefore;
   }
   bool Load24hr()
   {

@@ -182,3 +182,41 @@ TEST_F(TransportFailure, RateLimitHoldsFurtherRequestsBack)
             static_cast<size_t>(lPolls));
   TRateLimitGate::Instance().Clear();
 }
+
+// A ban answers 418 with Retry-After in seconds: the hold lasts what the exchange said, not the
+// 60 s kept for an answer without one, and requests reach the exchange again once it is over.
+TEST_F(TransportFailure, BanHoldsBackForItsRetryAfterOnly)
+{
+  vexa::test::TExchangeProcess lStrict({"--weight-limit", "3", "--ban-seconds", "2"});
+  fEnv.UseExchange(lStrict);
+  TRateLimitGate &lGate = TRateLimitGate::Instance();
+  const QString lOrigin = TRateLimitGate::Origin(Q(lStrict.baseUrl()));
+
+  // Past the limit the exchange answers 429; asked again over a second later, it bans. The
+  // terminal would hold those requests back itself, so its hold is lifted before each one.
+  QElapsedTimer lTimer;
+  lTimer.start();
+  while (!GetLastServerError().startsWith(QStringLiteral("HTTP/1.1 418")) &&
+         lTimer.elapsed() < 15000) {
+    lGate.Clear();
+    Ping();
+    QThread::msleep(100);
+  }
+  ASSERT_TRUE(GetLastServerError().startsWith(QStringLiteral("HTTP/1.1 418")))
+      << GetLastServerError().toStdString();
+  EXPECT_TRUE(GetLastServerError().contains(QStringLiteral("-1003")));
+  EXPECT_EQ(lGate.HoldStatus(lOrigin), 418);
+  const qint64 lHoldMs = lGate.RemainingMs(lOrigin);
+  EXPECT_GT(lHoldMs, 0);
+  EXPECT_LE(lHoldMs, 2000);
+
+  // The exchange forgives at once; the terminal still waits out its hold, then asks again.
+  lStrict.admin("/admin/weights", R"({"reset":true,"limit":6000})");
+  EXPECT_TRUE(Ping().Response.isEmpty());
+  EXPECT_TRUE(GetLastServerError().startsWith(QStringLiteral("Request held back for")));
+  lTimer.restart();
+  while (lGate.RemainingMs(lOrigin) > 0 && lTimer.elapsed() < 3000)
+    QThread::msleep(20);
+  EXPECT_FALSE(Ping().Response.isEmpty()) << GetLastServerError().toStdString();
+  lGate.Clear();
+}
