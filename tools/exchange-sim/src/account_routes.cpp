@@ -1,5 +1,5 @@
-// Signed account and trading resources: account, openOrders, allOrders, and order
-// (GET to query, POST to place, DELETE to cancel).
+// Signed account and trading resources: account, openOrders (GET, and DELETE to cancel them
+// all), allOrders, myTrades, and order (GET to query, POST to place, DELETE to cancel).
 #include "api_error.h"
 #include "decimal.h"
 #include "order_json.h"
@@ -54,7 +54,7 @@ void Account(TCall &aCall)
   lJson["brokered"] = false;
   lJson["requireSelfTradePrevention"] = false;
   lJson["preventSor"] = false;
-  lJson["updateTime"] = lEngine.UpdateTime(lAccount);
+  lJson["updateTime"] = aCall.Time(lEngine.UpdateTime(lAccount));
   lJson["accountType"] = "SPOT";
   TJson lBalances = TJson::array();
   for (const auto &[lAsset, lBalance] : lEngine.Balances(lAccount)) {
@@ -71,11 +71,11 @@ void Account(TCall &aCall)
   aCall.fBody = lJson.dump();
 }
 
-TJson OrderList(const TExchange &aExchange, const std::vector<TOrder> &aOrders)
+TJson OrderList(const TCall &aCall, const std::vector<TOrder> &aOrders)
 {
   TJson lArray = TJson::array();
   for (const TOrder &lOrder : aOrders) {
-    lArray.push_back(OrderJson(lOrder, aExchange.fCatalogue));
+    lArray.push_back(OrderJson(lOrder, aCall.fExchange.fCatalogue, aCall.fMicroseconds));
   }
   return lArray;
 }
@@ -88,8 +88,7 @@ void OpenOrders(TCall &aCall)
     lSymbol = SymbolIndex(aCall, *lName);
   }
   aCall.fParams.CheckAllRead();
-  aCall.fBody =
-      OrderList(aCall.fExchange, aCall.fExchange.fEngine.OpenOrders(lAccount, lSymbol)).dump();
+  aCall.fBody = OrderList(aCall, aCall.fExchange.fEngine.OpenOrders(lAccount, lSymbol)).dump();
 }
 
 void AllOrders(TCall &aCall)
@@ -117,8 +116,7 @@ void AllOrders(TCall &aCall)
     lQuery.fLimit = static_cast<int>(std::min<int64_t>(*lLimit, 1000));
   }
   lParams.CheckAllRead();
-  aCall.fBody =
-      OrderList(aCall.fExchange, aCall.fExchange.fEngine.AllOrders(lAccount, lQuery)).dump();
+  aCall.fBody = OrderList(aCall, aCall.fExchange.fEngine.AllOrders(lAccount, lQuery)).dump();
 }
 
 // orderId and/or origClientOrderId; one of them is required.
@@ -147,7 +145,7 @@ void QueryOrder(TCall &aCall)
   if (!lOrder) {
     throw TApiError::Bad(-2013, "Order does not exist.");
   }
-  aCall.fBody = OrderJson(*lOrder, aCall.fExchange.fCatalogue).dump();
+  aCall.fBody = OrderJson(*lOrder, aCall.fExchange.fCatalogue, aCall.fMicroseconds).dump();
 }
 
 bool IsClientOrderId(const std::string &aText)
@@ -271,17 +269,26 @@ void PlaceOrder(TCall &aCall)
   }
   lParams.CheckAllRead();
 
+  // Counted before the engine sees the order, so that two at once cannot pass the limit; given
+  // back when the engine refuses it. A fill at once is taken off later: the counts reported
+  // are those at placement, as the exchange reports them.
+  TOrderCounter &lCounter = aCall.fExchange.fOrderCounter;
   TOrderCounter::TCounts lCounts;
-  if (!aCall.fExchange.fOrderCounter.Add(lAccount.fApiKey, aCall.fNowMs, lCounts)) {
-    throw TApiError(429, -1015,
-                    "Too many new orders; current limit is " +
-                        std::to_string(TOrderCounter::cPer10s) + " orders per 10 SECOND.");
+  std::string lLimit;
+  if (!lCounter.Reserve(lAccount.fApiKey, aCall.fNowMs, lCounts, lLimit)) {
+    throw TApiError(429, -1015, "Too many new orders; current limit is " + lLimit + ".");
+  }
+  std::optional<TPlaced> lPlaced;
+  try {
+    lPlaced = aCall.fExchange.fEngine.Place(lAccount, lOrder);
+  } catch (...) {
+    lCounter.Release(lAccount.fApiKey, aCall.fNowMs);
+    throw;
   }
   aCall.fHeaders.emplace("x-mbx-order-count-10s", std::to_string(lCounts.f10s));
   aCall.fHeaders.emplace("x-mbx-order-count-1d", std::to_string(lCounts.fDay));
-  const TPlaced lPlaced = aCall.fExchange.fEngine.Place(lAccount, lOrder);
-  aCall.fBody = NewOrderJson(lPlaced.fOrder, lPlaced.fFills, lResponse, lPlaced.fTransactTime,
-                             aCall.fExchange.fCatalogue)
+  aCall.fBody = NewOrderJson(lPlaced->fOrder, lPlaced->fFills, lResponse, lPlaced->fTransactTime,
+                             aCall.fExchange.fCatalogue, aCall.fMicroseconds)
                     .dump();
   aCall.fFreeOfWeight = true;
 }
@@ -315,8 +322,79 @@ void CancelOrder(TCall &aCall)
   const TOrder lOrder = lEngine.Cancel(lAccount, lSymbol, lOrderId, lClientOrderId, lTransactTime);
   const std::string lOwnId =
       lCancelId ? *lCancelId : "cancel" + std::to_string(lOrder.fOrderId % 100000000);
-  aCall.fBody = CancelJson(lOrder, lOwnId, lTransactTime, aCall.fExchange.fCatalogue).dump();
+  aCall.fBody =
+      CancelJson(lOrder, lOwnId, lTransactTime, aCall.fExchange.fCatalogue, aCall.fMicroseconds)
+          .dump();
   aCall.fFreeOfWeight = true;
+}
+
+void CancelOpenOrders(TCall &aCall)
+{
+  TAccount &lAccount = SignedAccount(aCall);
+  const int lSymbol = SymbolIndex(aCall, aCall.fParams.RequiredSymbol());
+  aCall.fParams.CheckAllRead();
+  int64_t lTransactTime = 0;
+  TJson lArray = TJson::array();
+  for (const auto &[lOrder, lCancelId] :
+       aCall.fExchange.fEngine.CancelAll(lAccount, lSymbol, lTransactTime)) {
+    lArray.push_back(CancelJson(lOrder, lCancelId, lTransactTime, aCall.fExchange.fCatalogue,
+                                aCall.fMicroseconds));
+  }
+  aCall.fBody = lArray.dump();
+}
+
+void MyTrades(TCall &aCall)
+{
+  TAccount &lAccount = SignedAccount(aCall);
+  TRequestParams &lParams = aCall.fParams;
+  TMyTradesQuery lQuery;
+  lQuery.fSymbol = SymbolIndex(aCall, lParams.RequiredSymbol());
+  lQuery.fOrderId = lParams.Integer("orderId");
+  lQuery.fStartTime = lParams.Time("startTime");
+  lQuery.fEndTime = lParams.Time("endTime");
+  lQuery.fFromId = lParams.Integer("fromId");
+  if (const std::optional<int64_t> lLimit = lParams.Integer("limit")) {
+    if (*lLimit < 1) {
+      throw TApiError::InvalidData("limit");
+    }
+    lQuery.fLimit = static_cast<int>(std::min<int64_t>(*lLimit, 1000));
+  }
+  lParams.CheckAllRead();
+  // The combinations the exchange takes: symbol alone, or with orderId (and fromId), fromId,
+  // startTime and/or endTime.
+  const bool lTimes = lQuery.fStartTime || lQuery.fEndTime;
+  if ((lQuery.fOrderId && lTimes) || (lQuery.fFromId && lTimes)) {
+    throw TApiError::Bad(-1128, "Combination of optional parameters invalid.");
+  }
+  if (lQuery.fStartTime && lQuery.fEndTime) {
+    if (*lQuery.fEndTime - *lQuery.fStartTime > cMaxWindowMs) {
+      throw TApiError::Bad(-1127, "More than 24 hours between startTime and endTime.");
+    }
+  } else if (lQuery.fStartTime) {
+    lQuery.fEndTime = *lQuery.fStartTime + cMaxWindowMs;
+  } else if (lQuery.fEndTime) {
+    lQuery.fStartTime = *lQuery.fEndTime - cMaxWindowMs;
+  }
+  const TSymbolCatalogue &lCatalogue = aCall.fExchange.fCatalogue;
+  TJson lArray = TJson::array();
+  for (const TTrade &lTrade : aCall.fExchange.fEngine.MyTrades(lAccount, lQuery)) {
+    TJson lJson;
+    lJson["symbol"] = lCatalogue.At(lQuery.fSymbol).fName;
+    lJson["id"] = lTrade.fFill.fTradeId;
+    lJson["orderId"] = lTrade.fOrderId;
+    lJson["orderListId"] = -1;
+    lJson["price"] = FormatUnits(lTrade.fFill.fPrice);
+    lJson["qty"] = FormatUnits(lTrade.fFill.fQty);
+    lJson["quoteQty"] = FormatUnits(MulUnits(lTrade.fFill.fPrice, lTrade.fFill.fQty));
+    lJson["commission"] = FormatUnits(lTrade.fFill.fCommission);
+    lJson["commissionAsset"] = lTrade.fFill.fCommissionAsset;
+    lJson["time"] = aCall.Time(lTrade.fTime);
+    lJson["isBuyer"] = lTrade.fIsBuyer;
+    lJson["isMaker"] = lTrade.fIsMaker;
+    lJson["isBestMatch"] = true;
+    lArray.push_back(std::move(lJson));
+  }
+  aCall.fBody = lArray.dump();
 }
 
 } // namespace
@@ -335,6 +413,11 @@ void AddAccountRoutes(TRouteTable &aTable)
   aTable.Add("GET", "/api/v3/order", {lFixed(4), QueryOrder});
   aTable.Add("POST", "/api/v3/order", {lFixed(1), PlaceOrder});
   aTable.Add("DELETE", "/api/v3/order", {lFixed(1), CancelOrder});
+  aTable.Add("DELETE", "/api/v3/openOrders", {lFixed(1), CancelOpenOrders});
+  aTable.Add(
+      "GET", "/api/v3/myTrades",
+      {[](const TRequestParams &aParams) -> int64_t { return aParams.Has("orderId") ? 5 : 20; },
+       MyTrades});
 }
 
 } // namespace vexa::sim

@@ -159,7 +159,7 @@ nlohmann::ordered_json FillOrder(TExchange &aExchange, const TJsonIn &aBody)
   if (!lOrder) {
     throw TAdminError(lError.rfind("no open order", 0) == 0 ? 404 : 400, lError);
   }
-  return OrderJson(*lOrder, aExchange.fCatalogue);
+  return OrderJson(*lOrder, aExchange.fCatalogue, false);
 }
 
 nlohmann::ordered_json CancelOrder(TExchange &aExchange, const TJsonIn &aBody)
@@ -175,7 +175,7 @@ nlohmann::ordered_json CancelOrder(TExchange &aExchange, const TJsonIn &aBody)
   if (!lOrder) {
     throw TAdminError(404, "no open order " + std::to_string(lOrderId));
   }
-  return OrderJson(*lOrder, aExchange.fCatalogue);
+  return OrderJson(*lOrder, aExchange.fCatalogue, false);
 }
 
 nlohmann::ordered_json Weights(TExchange &aExchange, const TJsonIn &aBody, bool aReset)

@@ -45,6 +45,9 @@ TExchange::TExchange(const TOptions &aOptions, const std::filesystem::path &aSta
   }
   fMarket.SetPriceListener(
       [this](int aSymbol, int64_t aPrice) { fEngine.OnPrice(aSymbol, aPrice); });
+  fEngine.SetFirstFillListener([this](const TAccount &aAccount) {
+    fOrderCounter.OnFirstFill(aAccount.fApiKey, fClock.NowMs());
+  });
 }
 
 void TExchange::Start()

@@ -15,6 +15,8 @@ constexpr int cDefaultDepth = 100;
 constexpr int cMaxDepth = 5000;
 constexpr int cDefaultKlines = 500;
 constexpr int cMaxKlines = 1000;
+// Announced in exchangeInfo as the exchange does since 2026-04; requests are not counted.
+constexpr int64_t cRawRequestsPer5m = 300000;
 
 int ResolveSymbol(const TExchange &aExchange, const std::string &aName)
 {
@@ -118,7 +120,7 @@ void Ping(TCall &aCall)
 void Time(TCall &aCall)
 {
   aCall.fParams.CheckAllRead();
-  aCall.fBody = "{\"serverTime\":" + std::to_string(aCall.fNowMs) + "}";
+  aCall.fBody = "{\"serverTime\":" + std::to_string(aCall.Time(aCall.fNowMs)) + "}";
 }
 
 void TickerPrice(TCall &aCall)
@@ -146,13 +148,14 @@ void TickerPrice(TCall &aCall)
   }
 }
 
-TJson DayTicker(TExchange &aExchange, int aSymbol, bool aMini, int64_t aNowMs)
+TJson DayTicker(const TCall &aCall, int aSymbol, bool aMini)
 {
-  const TSymbolInfo &lInfo = aExchange.fCatalogue.At(aSymbol);
-  const TDayStats lStats = aExchange.fKlines.DayStats(aSymbol, aNowMs);
+  TExchange &lExchange = aCall.fExchange;
+  const TSymbolInfo &lInfo = lExchange.fCatalogue.At(aSymbol);
+  const TDayStats lStats = lExchange.fKlines.DayStats(aSymbol, aCall.fNowMs);
   const TBar &lBar = lStats.fBar;
-  const TBookTop lTop = aExchange.fMarket.BookTop(aSymbol);
-  const int64_t lLastId = lInfo.fFirstTradeId + aExchange.fMarket.TotalLiveTrades(aSymbol);
+  const TBookTop lTop = lExchange.fMarket.BookTop(aSymbol);
+  const int64_t lLastId = lInfo.fFirstTradeId + lExchange.fMarket.TotalLiveTrades(aSymbol);
   const int64_t lFirstId = lBar.fTrades > 0 ? lLastId - lBar.fTrades + 1 : -1;
   TJson lJson;
   lJson["symbol"] = lInfo.fName;
@@ -160,13 +163,13 @@ TJson DayTicker(TExchange &aExchange, int aSymbol, bool aMini, int64_t aNowMs)
     const int64_t lChange = lTop.fLast - lBar.fOpen;
     const int64_t lPercent = lBar.fOpen > 0 ? MulDiv(lChange, 100 * cUnit, lBar.fOpen) : 0;
     const int64_t lAverage = lBar.fVolume > 0 ? MulDiv(lBar.fQuoteVolume, cUnit, lBar.fVolume) : 0;
-    const auto [lBidQty, lAskQty] = aExchange.fBook.TopQuantities(aSymbol, lTop);
+    const auto [lBidQty, lAskQty] = lExchange.fBook.TopQuantities(aSymbol, lTop);
     lJson["priceChange"] = FormatUnits(lChange);
     lJson["priceChangePercent"] = FormatUnits(lPercent, 3);
     lJson["weightedAvgPrice"] = FormatUnits(lAverage);
     lJson["prevClosePrice"] = FormatUnits(lBar.fOpen);
     lJson["lastPrice"] = FormatUnits(lTop.fLast);
-    lJson["lastQty"] = FormatUnits(aExchange.fMarket.LastQty(aSymbol));
+    lJson["lastQty"] = FormatUnits(lExchange.fMarket.LastQty(aSymbol));
     lJson["bidPrice"] = FormatUnits(lTop.fBid);
     lJson["bidQty"] = FormatUnits(lBidQty);
     lJson["askPrice"] = FormatUnits(lTop.fAsk);
@@ -180,8 +183,8 @@ TJson DayTicker(TExchange &aExchange, int aSymbol, bool aMini, int64_t aNowMs)
   }
   lJson["volume"] = FormatUnits(lBar.fVolume);
   lJson["quoteVolume"] = FormatUnits(lBar.fQuoteVolume);
-  lJson["openTime"] = lStats.fOpenTime;
-  lJson["closeTime"] = lStats.fCloseTime;
+  lJson["openTime"] = aCall.Time(lStats.fOpenTime);
+  lJson["closeTime"] = aCall.Time(lStats.fCloseTime);
   lJson["firstId"] = lFirstId;
   lJson["lastId"] = lBar.fTrades > 0 ? lLastId : -1;
   lJson["count"] = lBar.fTrades;
@@ -201,12 +204,12 @@ void Ticker24h(TCall &aCall)
   }
   aCall.fParams.CheckAllRead();
   if (lSingle) {
-    aCall.fBody = DayTicker(aCall.fExchange, lSymbols.front(), lMini, aCall.fNowMs).dump();
+    aCall.fBody = DayTicker(aCall, lSymbols.front(), lMini).dump();
     return;
   }
   TJson lArray = TJson::array();
   for (int lSymbol : lSymbols) {
-    lArray.push_back(DayTicker(aCall.fExchange, lSymbol, lMini, aCall.fNowMs));
+    lArray.push_back(DayTicker(aCall, lSymbol, lMini));
   }
   aCall.fBody = lArray.dump();
 }
@@ -300,7 +303,14 @@ void Klines(TCall &aCall)
     lQuery.fLimit = cDefaultKlines;
   }
   lParams.CheckAllRead();
-  TKlinesService::AppendJson(aCall.fBody, aCall.fExchange.fKlines.Page(lQuery, aCall.fNowMs));
+  std::vector<TKline> lPage = aCall.fExchange.fKlines.Page(lQuery, aCall.fNowMs);
+  if (aCall.fMicroseconds) {
+    for (TKline &lKline : lPage) {
+      lKline.fOpenTime *= 1000;
+      lKline.fCloseTime = (lKline.fCloseTime + 1) * 1000 - 1;
+    }
+  }
+  TKlinesService::AppendJson(aCall.fBody, lPage);
 }
 
 TJson SymbolJson(const TSymbolInfo &aInfo)
@@ -314,6 +324,11 @@ TJson SymbolJson(const TSymbolInfo &aInfo)
                            {"minQty", FormatUnits(aInfo.fMinQty)},
                            {"maxQty", FormatUnits(aInfo.fMaxQty)},
                            {"stepSize", FormatUnits(aInfo.fStep)}});
+  // No step rule for market orders (a step of 0), as on the exchange.
+  lFilters.push_back(TJson{{"filterType", "MARKET_LOT_SIZE"},
+                           {"minQty", FormatUnits(0)},
+                           {"maxQty", FormatUnits(aInfo.fMarketMaxQty)},
+                           {"stepSize", FormatUnits(0)}});
   lFilters.push_back(TJson{{"filterType", "NOTIONAL"},
                            {"minNotional", FormatUnits(aInfo.fMinNotional)},
                            {"applyMinToMarket", true},
@@ -364,7 +379,7 @@ void ExchangeInfo(TCall &aCall)
   aCall.fParams.CheckAllRead();
   TJson lRoot;
   lRoot["timezone"] = "UTC";
-  lRoot["serverTime"] = aCall.fNowMs;
+  lRoot["serverTime"] = aCall.Time(aCall.fNowMs);
   lRoot["rateLimits"] = TJson::array({TJson{{"rateLimitType", "REQUEST_WEIGHT"},
                                             {"interval", "MINUTE"},
                                             {"intervalNum", 1},
@@ -376,7 +391,11 @@ void ExchangeInfo(TCall &aCall)
                                       TJson{{"rateLimitType", "ORDERS"},
                                             {"interval", "DAY"},
                                             {"intervalNum", 1},
-                                            {"limit", TOrderCounter::cPerDay}}});
+                                            {"limit", TOrderCounter::cPerDay}},
+                                      TJson{{"rateLimitType", "RAW_REQUESTS"},
+                                            {"interval", "MINUTE"},
+                                            {"intervalNum", 5},
+                                            {"limit", cRawRequestsPer5m}}});
   lRoot["exchangeFilters"] = TJson::array();
   TJson lList = TJson::array();
   for (int lSymbol : lSymbols) {

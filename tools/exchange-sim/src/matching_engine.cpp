@@ -27,6 +27,12 @@ TMatchingEngine::TMatchingEngine(TMarket &aMarket, const TClock &aClock)
   }
 }
 
+void TMatchingEngine::SetFirstFillListener(std::function<void(const TAccount &)> aListener)
+{
+  std::lock_guard lLock(fMutex);
+  fFirstFillListener = std::move(aListener);
+}
+
 std::string TMatchingEngine::NewClientOrderId()
 {
   static constexpr char cAlphabet[] =
@@ -73,6 +79,9 @@ void TMatchingEngine::CheckFilters(const TOrder &aOrder, int64_t aLastPrice) con
   if (aOrder.fOrigQty < lInfo.fMinQty || aOrder.fOrigQty > lInfo.fMaxQty ||
       aOrder.fOrigQty % lInfo.fStep != 0) {
     throw TApiError::Filter("LOT_SIZE");
+  }
+  if (aOrder.fType == TOrderType::Market && aOrder.fOrigQty > lInfo.fMarketMaxQty) {
+    throw TApiError::Filter("MARKET_LOT_SIZE");
   }
   // Market orders are valued at the last price; their maximum is not applied.
   const int64_t lNotional =
@@ -133,11 +142,12 @@ TPlaced TMatchingEngine::Place(TAccount &aAccount, const TNewOrder &aRequest)
       }
     }
   }
+  // The matching engine refuses these, unlike the filters checked at the gate: -2010.
   if (lOpenHere >= cMaxOpenOrders) {
-    throw TApiError::Filter("MAX_NUM_ORDERS");
+    throw TApiError::Rejected("Filter failure: MAX_NUM_ORDERS");
   }
   if (lOrder.IsStop() && lStopsHere >= cMaxOpenStops) {
-    throw TApiError::Filter("MAX_NUM_ALGO_ORDERS");
+    throw TApiError::Rejected("Filter failure: MAX_NUM_ALGO_ORDERS");
   }
   if (lOrder.IsStop() && StopReached(lOrder, lLast)) {
     throw TApiError::Rejected("Order would trigger immediately.");
@@ -194,6 +204,9 @@ TFill TMatchingEngine::Fill(TOrder &aOrder, int64_t aQty, int64_t aPrice, bool a
 {
   const TSymbolInfo &lInfo = fCatalogue.At(aOrder.fSymbol);
   TAccount &lAccount = *aOrder.fAccount;
+  if (aOrder.fExecutedQty == 0 && fFirstFillListener) {
+    fFirstFillListener(lAccount);
+  }
   const bool lCompletes = aOrder.fExecutedQty + aQty >= aOrder.fOrigQty;
   const int64_t lQuote = MulUnits(aPrice, aQty);
   TFill lFill;
@@ -223,7 +236,10 @@ TFill TMatchingEngine::Fill(TOrder &aOrder, int64_t aQty, int64_t aPrice, bool a
   aOrder.fCummulativeQuoteQty += lQuote;
   aOrder.fStatus = lCompletes ? TOrderStatus::Filled : TOrderStatus::PartiallyFilled;
   aOrder.fUpdateTime = aNowMs;
-  lFill.fTradeId = fSymbols[static_cast<size_t>(aOrder.fSymbol)].fNextTradeId++;
+  TSymbolOrders &lBook = fSymbols[static_cast<size_t>(aOrder.fSymbol)];
+  lFill.fTradeId = lBook.fNextTradeId++;
+  lBook.fTrades.push_back(
+      TTrade{lFill, aOrder.fOrderId, &lAccount, aNowMs, aOrder.fSide == TSide::Buy, aMaker});
   fUpdateTimes[&lAccount] = aNowMs;
   // A buyer who takes lifts the ask; a resting buyer is hit by a seller.
   fMarket.AddTradeVolume(aOrder.fSymbol, aQty, (aOrder.fSide == TSide::Buy) != aMaker);
@@ -293,6 +309,33 @@ TOrder TMatchingEngine::Cancel(TAccount &aAccount, int aSymbol, std::optional<in
   return lOrder;
 }
 
+std::vector<std::pair<TOrder, std::string>>
+TMatchingEngine::CancelAll(TAccount &aAccount, int aSymbol, int64_t &aTransactTime)
+{
+  std::lock_guard lLock(fMutex);
+  if (!aAccount.fCanTrade) {
+    throw TApiError::Bad(-2011, "This account may not place or cancel orders.");
+  }
+  TSymbolOrders &lBook = fSymbols[static_cast<size_t>(aSymbol)];
+  std::vector<int64_t> lIds;
+  for (int64_t lId : lBook.fOpen) {
+    if (lBook.fOrders.at(lId).fAccount == &aAccount) {
+      lIds.push_back(lId);
+    }
+  }
+  if (lIds.empty()) {
+    throw TApiError::UnknownOrder();
+  }
+  aTransactTime = fClock.NowMs();
+  std::vector<std::pair<TOrder, std::string>> lCanceled;
+  for (int64_t lId : lIds) {
+    TOrder &lOrder = lBook.fOrders.at(lId);
+    Close(lOrder, TOrderStatus::Canceled, aTransactTime);
+    lCanceled.emplace_back(lOrder, NewClientOrderId());
+  }
+  return lCanceled;
+}
+
 std::optional<TOrder> TMatchingEngine::Find(const TAccount &aAccount, int aSymbol,
                                             std::optional<int64_t> aOrderId,
                                             const std::optional<std::string> &aClientOrderId) const
@@ -357,6 +400,34 @@ std::vector<TOrder> TMatchingEngine::AllOrders(const TAccount &aAccount,
     lOrders.push_back(*lMatches[i]);
   }
   return lOrders;
+}
+
+std::vector<TTrade> TMatchingEngine::MyTrades(const TAccount &aAccount,
+                                              const TMyTradesQuery &aQuery) const
+{
+  std::lock_guard lLock(fMutex);
+  std::vector<const TTrade *> lMatches;
+  for (const TTrade &lTrade : fSymbols[static_cast<size_t>(aQuery.fSymbol)].fTrades) {
+    if (lTrade.fAccount != &aAccount || (aQuery.fOrderId && lTrade.fOrderId != *aQuery.fOrderId) ||
+        (aQuery.fFromId && lTrade.fFill.fTradeId < *aQuery.fFromId) ||
+        (aQuery.fStartTime && lTrade.fTime < *aQuery.fStartTime) ||
+        (aQuery.fEndTime && lTrade.fTime > *aQuery.fEndTime)) {
+      continue;
+    }
+    lMatches.push_back(&lTrade);
+  }
+  const size_t lLimit = static_cast<size_t>(aQuery.fLimit);
+  size_t lFirst = 0;
+  // From a starting point (an order, a trade id, a time) the oldest come first; otherwise the
+  // most recent.
+  if (!aQuery.fOrderId && !aQuery.fFromId && !aQuery.fStartTime && lMatches.size() > lLimit) {
+    lFirst = lMatches.size() - lLimit;
+  }
+  std::vector<TTrade> lTrades;
+  for (size_t i = lFirst; i < lMatches.size() && lTrades.size() < lLimit; ++i) {
+    lTrades.push_back(*lMatches[i]);
+  }
+  return lTrades;
 }
 
 std::map<std::string, TBalance> TMatchingEngine::Balances(const TAccount &aAccount) const

@@ -5,6 +5,7 @@
 #include "orders.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -38,6 +39,16 @@ struct TPlaced
   int64_t fTransactTime = 0;
 };
 
+struct TMyTradesQuery
+{
+  int fSymbol = 0;
+  std::optional<int64_t> fOrderId;
+  std::optional<int64_t> fStartTime;
+  std::optional<int64_t> fEndTime;
+  std::optional<int64_t> fFromId;
+  int fLimit = 500;
+};
+
 struct TAllOrdersQuery
 {
   int fSymbol = 0;
@@ -56,15 +67,23 @@ class TMatchingEngine
 public:
   TMatchingEngine(TMarket &aMarket, const TClock &aClock);
 
+  // Told, under the engine's lock, when an order of an account fills for the first time.
+  void SetFirstFillListener(std::function<void(const TAccount &)> aListener);
+
   // Throws TApiError (-1013 filters, -2010 rejections).
   TPlaced Place(TAccount &aAccount, const TNewOrder &aRequest);
   // Throws -2011 when the order is unknown or no longer open.
   TOrder Cancel(TAccount &aAccount, int aSymbol, std::optional<int64_t> aOrderId,
                 const std::optional<std::string> &aClientOrderId, int64_t &aTransactTime);
+  // Cancels every open order of the account on the symbol, oldest first, each with a new
+  // client order id for the cancel; throws -2011 when there is none.
+  std::vector<std::pair<TOrder, std::string>> CancelAll(TAccount &aAccount, int aSymbol,
+                                                        int64_t &aTransactTime);
   std::optional<TOrder> Find(const TAccount &aAccount, int aSymbol, std::optional<int64_t> aOrderId,
                              const std::optional<std::string> &aClientOrderId) const;
   std::vector<TOrder> OpenOrders(const TAccount &aAccount, std::optional<int> aSymbol) const;
   std::vector<TOrder> AllOrders(const TAccount &aAccount, const TAllOrdersQuery &aQuery) const;
+  std::vector<TTrade> MyTrades(const TAccount &aAccount, const TMyTradesQuery &aQuery) const;
 
   std::map<std::string, TBalance> Balances(const TAccount &aAccount) const;
   int64_t UpdateTime(const TAccount &aAccount) const;
@@ -88,6 +107,7 @@ private:
   {
     std::map<int64_t, TOrder> fOrders;
     std::set<int64_t> fOpen;
+    std::vector<TTrade> fTrades; // the users' fills, by trade id
     int64_t fNextOrderId = 1;
     int64_t fNextTradeId = 1;
   };
@@ -109,6 +129,7 @@ private:
   std::vector<TSymbolOrders> fSymbols;
   std::map<const TAccount *, int64_t> fUpdateTimes;
   uint64_t fClientIdCounter = 0;
+  std::function<void(const TAccount &)> fFirstFillListener;
 };
 
 } // namespace vexa::sim

@@ -47,13 +47,13 @@ std::string UsageText()
          DefaultStateDir() +
          ")\n"
          "  --seed N              seed of symbols, history and price walk (default 1)\n"
-         "  --symbols N           number of symbols, 1-2000 (default 400)\n"
+         "  --symbols N           number of symbols, 1-3000 (default 400)\n"
          "  --accounts FILE       accounts file (JSON) instead of the demo account\n"
          "  --http                plain HTTP instead of HTTPS (debugging)\n"
          "  --request-log FILE    append one line per request to FILE\n"
          "  --weight-limit N      request weight per minute (default 6000)\n"
          "  --ban-seconds N       length of a 418 ban (default 120)\n"
-         "  --threads N           worker threads (default 32)\n"
+         "  --threads N           connections served at once, a thread each (default 256)\n"
          "  --latency-ms N        delay every answer by N ms\n"
          "  --fail-rate R         share 0..1 of answers that become 500 or 503\n"
          "  --reset-rate R        share 0..1 of connections closed mid-answer\n"
@@ -83,7 +83,7 @@ std::optional<TOptions> ParseOptions(const std::vector<std::string> &aArgs, std:
       {"--symbols",
        [&](const std::string &aV) {
          return ParseNumber(aV, lOptions.fSymbols) && lOptions.fSymbols >= 1 &&
-                lOptions.fSymbols <= 2000;
+                lOptions.fSymbols <= 3000;
        }},
       {"--accounts",
        [&](const std::string &aV) {
@@ -106,7 +106,7 @@ std::optional<TOptions> ParseOptions(const std::vector<std::string> &aArgs, std:
       {"--threads",
        [&](const std::string &aV) {
          return ParseNumber(aV, lOptions.fThreads) && lOptions.fThreads >= 2 &&
-                lOptions.fThreads <= 512;
+                lOptions.fThreads <= 4096;
        }},
       {"--latency-ms",
        [&](const std::string &aV) {

@@ -23,7 +23,7 @@ struct TOptions
   int64_t fClockOffsetMs = 0;
   int64_t fWeightLimit = 6000;
   int64_t fBanSeconds = 120;
-  int fThreads = 32;
+  int fThreads = 256;
 };
 
 // Parses the command line. On an error aError is set; on --help / --version aExitNow is set

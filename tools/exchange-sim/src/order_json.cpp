@@ -6,6 +6,11 @@ namespace vexa::sim {
 
 namespace {
 
+int64_t Scaled(int64_t aMs, bool aMicroseconds)
+{
+  return aMicroseconds && aMs >= 0 ? aMs * 1000 : aMs;
+}
+
 void AddStrategy(TJson &aJson, const TOrder &aOrder)
 {
   if (aOrder.fStrategyId) {
@@ -35,7 +40,7 @@ void AddOrderFigures(TJson &aJson, const TOrder &aOrder)
 
 } // namespace
 
-TJson OrderJson(const TOrder &aOrder, const TSymbolCatalogue &aCatalogue)
+TJson OrderJson(const TOrder &aOrder, const TSymbolCatalogue &aCatalogue, bool aMicroseconds)
 {
   TJson lJson;
   lJson["symbol"] = aCatalogue.At(aOrder.fSymbol).fName;
@@ -52,10 +57,10 @@ TJson OrderJson(const TOrder &aOrder, const TSymbolCatalogue &aCatalogue)
   lJson["side"] = SideName(aOrder.fSide);
   lJson["stopPrice"] = FormatUnits(aOrder.fStopPrice);
   lJson["icebergQty"] = FormatUnits(0);
-  lJson["time"] = aOrder.fTime;
-  lJson["updateTime"] = aOrder.fUpdateTime;
+  lJson["time"] = Scaled(aOrder.fTime, aMicroseconds);
+  lJson["updateTime"] = Scaled(aOrder.fUpdateTime, aMicroseconds);
   lJson["isWorking"] = aOrder.fIsWorking;
-  lJson["workingTime"] = aOrder.fWorkingTime;
+  lJson["workingTime"] = Scaled(aOrder.fWorkingTime, aMicroseconds);
   lJson["origQuoteOrderQty"] = FormatUnits(aOrder.fOrigQuoteOrderQty);
   lJson["selfTradePreventionMode"] = aOrder.fSelfTradePreventionMode;
   AddStrategy(lJson, aOrder);
@@ -63,19 +68,19 @@ TJson OrderJson(const TOrder &aOrder, const TSymbolCatalogue &aCatalogue)
 }
 
 TJson NewOrderJson(const TOrder &aOrder, const std::vector<TFill> &aFills, TResponseType aType,
-                   int64_t aTransactTime, const TSymbolCatalogue &aCatalogue)
+                   int64_t aTransactTime, const TSymbolCatalogue &aCatalogue, bool aMicroseconds)
 {
   TJson lJson;
   lJson["symbol"] = aCatalogue.At(aOrder.fSymbol).fName;
   lJson["orderId"] = aOrder.fOrderId;
   lJson["orderListId"] = -1;
   lJson["clientOrderId"] = aOrder.fClientOrderId;
-  lJson["transactTime"] = aTransactTime;
+  lJson["transactTime"] = Scaled(aTransactTime, aMicroseconds);
   if (aType == TResponseType::Ack) {
     return lJson;
   }
   AddOrderFigures(lJson, aOrder);
-  lJson["workingTime"] = aOrder.fWorkingTime;
+  lJson["workingTime"] = Scaled(aOrder.fWorkingTime, aMicroseconds);
   lJson["selfTradePreventionMode"] = aOrder.fSelfTradePreventionMode;
   AddStrategy(lJson, aOrder);
   if (aType == TResponseType::Full) {
@@ -93,7 +98,7 @@ TJson NewOrderJson(const TOrder &aOrder, const std::vector<TFill> &aFills, TResp
 }
 
 TJson CancelJson(const TOrder &aOrder, const std::string &aCancelClientId, int64_t aTransactTime,
-                 const TSymbolCatalogue &aCatalogue)
+                 const TSymbolCatalogue &aCatalogue, bool aMicroseconds)
 {
   TJson lJson;
   lJson["symbol"] = aCatalogue.At(aOrder.fSymbol).fName;
@@ -101,7 +106,7 @@ TJson CancelJson(const TOrder &aOrder, const std::string &aCancelClientId, int64
   lJson["orderId"] = aOrder.fOrderId;
   lJson["orderListId"] = -1;
   lJson["clientOrderId"] = aCancelClientId;
-  lJson["transactTime"] = aTransactTime;
+  lJson["transactTime"] = Scaled(aTransactTime, aMicroseconds);
   AddOrderFigures(lJson, aOrder);
   lJson["selfTradePreventionMode"] = aOrder.fSelfTradePreventionMode;
   AddStrategy(lJson, aOrder);

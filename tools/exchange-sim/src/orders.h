@@ -60,6 +60,17 @@ struct TFill
   int64_t fTradeId = 0;
 };
 
+// One fill as the account's trade list (myTrades) keeps it.
+struct TTrade
+{
+  TFill fFill;
+  int64_t fOrderId = 0;
+  const TAccount *fAccount = nullptr;
+  int64_t fTime = 0;
+  bool fIsBuyer = false;
+  bool fIsMaker = false;
+};
+
 std::string_view SideName(TSide aSide);
 std::string_view TypeName(TOrderType aType);
 std::string_view TimeInForceName(TTimeInForce aTif);

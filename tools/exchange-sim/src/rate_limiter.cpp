@@ -102,37 +102,61 @@ int64_t TRateLimiter::Limit() const
   return fLimit;
 }
 
-TOrderCounter::TCounts TOrderCounter::CountsOf(TState &aState, int64_t aNowMs)
+TOrderCounter::TState &TOrderCounter::StateFor(const std::string &aAccount, int64_t aNowMs)
 {
-  while (!aState.fRecent.empty() && aState.fRecent.front() <= aNowMs - 10'000) {
-    aState.fRecent.pop_front();
+  TState &lState = fStates[aAccount];
+  const int64_t lWindow = FloorDiv(aNowMs, 10'000);
+  if (lWindow != lState.fWindow) {
+    lState.fWindow = lWindow;
+    lState.f10s = 0;
   }
   const int64_t lDay = FloorDiv(aNowMs, cDayMs);
-  if (lDay != aState.fDay) {
-    aState.fDay = lDay;
-    aState.fDayCount = 0;
+  if (lDay != lState.fDay) {
+    lState.fDay = lDay;
+    lState.fDayCount = 0;
   }
-  return TCounts{static_cast<int64_t>(aState.fRecent.size()), aState.fDayCount};
+  return lState;
 }
 
-bool TOrderCounter::Add(const std::string &aAccount, int64_t aNowMs, TCounts &aCounts)
+bool TOrderCounter::Reserve(const std::string &aAccount, int64_t aNowMs, TCounts &aCounts,
+                            std::string &aLimit)
 {
   std::lock_guard lLock(fMutex);
-  TState &lState = fStates[aAccount];
-  aCounts = CountsOf(lState, aNowMs);
-  if (aCounts.f10s >= cPer10s || aCounts.fDay >= cPerDay) {
+  TState &lState = StateFor(aAccount, aNowMs);
+  // The day is looked at first: past it, the 10-second count is not raised either.
+  if (lState.fDayCount >= cPerDay) {
+    aLimit = std::to_string(cPerDay) + " orders per DAY";
     return false;
   }
-  lState.fRecent.push_back(aNowMs);
+  if (lState.f10s >= cPer10s) {
+    aLimit = std::to_string(cPer10s) + " orders per 10 SECOND";
+    return false;
+  }
+  ++lState.f10s;
   ++lState.fDayCount;
-  aCounts = CountsOf(lState, aNowMs);
+  aCounts = TCounts{lState.f10s, lState.fDayCount};
   return true;
 }
 
-TOrderCounter::TCounts TOrderCounter::Current(const std::string &aAccount, int64_t aNowMs)
+void TOrderCounter::Release(const std::string &aAccount, int64_t aReservedMs)
 {
   std::lock_guard lLock(fMutex);
-  return CountsOf(fStates[aAccount], aNowMs);
+  TState &lState = fStates[aAccount];
+  if (lState.fWindow == FloorDiv(aReservedMs, 10'000) && lState.f10s > 0) {
+    --lState.f10s;
+  }
+  if (lState.fDay == FloorDiv(aReservedMs, cDayMs) && lState.fDayCount > 0) {
+    --lState.fDayCount;
+  }
+}
+
+void TOrderCounter::OnFirstFill(const std::string &aAccount, int64_t aNowMs)
+{
+  std::lock_guard lLock(fMutex);
+  TState &lState = StateFor(aAccount, aNowMs);
+  // Never below zero: fills earn no credit for later orders.
+  lState.f10s = std::max<int64_t>(0, lState.f10s - 1);
+  lState.fDayCount = std::max<int64_t>(0, lState.fDayCount - 1);
 }
 
 } // namespace vexa::sim

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <map>
 #include <mutex>
 #include <string>
@@ -52,7 +51,10 @@ private:
   std::map<std::string, TState> fStates;
 };
 
-// New orders per account in 10 seconds and in a day (the ORDERS limits).
+// The unfilled order count per account, as the exchange keeps it: an accepted order counts
+// one in the current 10-second window and the current UTC day (calendar windows, reset at
+// :00, :10, ... and at midnight); its first fill takes one off again; refused orders never
+// count. Past a limit new orders get -1015.
 class TOrderCounter
 {
 public:
@@ -65,18 +67,23 @@ public:
     int64_t fDay = 0;
   };
 
-  // Counts a new order; false (nothing counted) when a limit is reached.
-  bool Add(const std::string &aAccount, int64_t aNowMs, TCounts &aCounts);
-  TCounts Current(const std::string &aAccount, int64_t aNowMs);
+  // Counts a new order before it goes to the engine; false (nothing counted, aLimit names the
+  // window) when a limit is reached. aCounts: the counts with this order.
+  bool Reserve(const std::string &aAccount, int64_t aNowMs, TCounts &aCounts, std::string &aLimit);
+  // The engine refused the order reserved at aReservedMs: it does not count.
+  void Release(const std::string &aAccount, int64_t aReservedMs);
+  // An order of aAccount was filled for the first time.
+  void OnFirstFill(const std::string &aAccount, int64_t aNowMs);
 
 private:
   struct TState
   {
-    std::deque<int64_t> fRecent;
+    int64_t fWindow = 0;
+    int64_t f10s = 0;
     int64_t fDay = 0;
     int64_t fDayCount = 0;
   };
-  TCounts CountsOf(TState &aState, int64_t aNowMs);
+  TState &StateFor(const std::string &aAccount, int64_t aNowMs);
 
   std::mutex fMutex;
   std::map<std::string, TState> fStates;

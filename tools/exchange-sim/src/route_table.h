@@ -30,6 +30,10 @@ struct TCall
   std::string fBody;
   httplib::Headers fHeaders;  // extra answer headers
   bool fFreeOfWeight = false; // successful orders cost no weight
+  bool fMicroseconds = false; // X-MBX-TIME-UNIT: MICROSECOND
+
+  // A time of the answer in the unit asked for; -1 (not yet) stays -1.
+  int64_t Time(int64_t aMs) const { return fMicroseconds && aMs >= 0 ? aMs * 1000 : aMs; }
 };
 
 struct TEndpoint

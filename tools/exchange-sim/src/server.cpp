@@ -1,9 +1,10 @@
 #include "server.h"
 
 #include "api_error.h"
+#include "compression.h"
+#include "http_front.h"
 
 #include <nlohmann/json.hpp>
-#include <openssl/ssl.h>
 
 #include <arpa/inet.h>
 #include <dirent.h>
@@ -13,6 +14,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <memory>
 #include <thread>
 
@@ -42,6 +44,34 @@ std::string RawQuery(const httplib::Request &aRequest)
   return lMark == std::string::npos ? std::string() : aRequest.target.substr(lMark + 1);
 }
 
+// IMF-fixdate, as HTTP wants it: "Wed, 09 Dec 2026 10:27:15 GMT".
+std::string HttpDate(int64_t aMs)
+{
+  const std::time_t lSeconds = static_cast<std::time_t>(aMs / 1000);
+  std::tm lTime{};
+  gmtime_r(&lSeconds, &lTime);
+  char lText[40];
+  std::strftime(lText, sizeof(lText), "%a, %d %b %Y %H:%M:%S GMT", &lTime);
+  return lText;
+}
+
+// X-MBX-TIME-UNIT: true for microseconds; throws -1194 for what is neither unit.
+bool WantsMicroseconds(const httplib::Request &aRequest)
+{
+  if (!aRequest.has_header("X-MBX-TIME-UNIT")) {
+    return false;
+  }
+  const std::string lUnit = aRequest.get_header_value("X-MBX-TIME-UNIT");
+  if (lUnit == "MICROSECOND" || lUnit == "microsecond") {
+    return true;
+  }
+  if (lUnit == "MILLISECOND" || lUnit == "millisecond") {
+    return false;
+  }
+  throw TApiError::Bad(-1194, "Invalid value for time unit; expected either MICROSECOND or "
+                              "MILLISECOND.");
+}
+
 } // namespace
 
 std::string ErrorBody(int aCode, const std::string &aMessage)
@@ -54,24 +84,8 @@ TExchangeServer::TExchangeServer(TExchange &aExchange, const TCertificatePaths &
 {
   AddMarketRoutes(fRoutes);
   AddAccountRoutes(fRoutes);
-  if (aExchange.fOptions.fHttp) {
-    fServer = std::make_unique<httplib::Server>();
-  } else {
-    const std::string lCert = aCertificates.fServerCert.string();
-    const std::string lKey = aCertificates.fServerKey.string();
-    fServer = std::make_unique<httplib::SSLServer>([lCert, lKey](SSL_CTX &aContext) {
-      SSL_CTX_set_min_proto_version(&aContext, TLS1_2_VERSION);
-      SSL_CTX_set_options(&aContext, SSL_OP_NO_COMPRESSION | SSL_OP_NO_RENEGOTIATION);
-      return SSL_CTX_use_certificate_chain_file(&aContext, lCert.c_str()) == 1 &&
-             SSL_CTX_use_PrivateKey_file(&aContext, lKey.c_str(), SSL_FILETYPE_PEM) == 1 &&
-             SSL_CTX_check_private_key(&aContext) == 1;
-    });
-  }
-  const int lThreads = aExchange.fOptions.fThreads;
-  // The server owns and deletes the queue it gets from this factory.
-  fServer->new_task_queue = [lThreads] {
-    return new httplib::ThreadPool(static_cast<size_t>(lThreads));
-  };
+  fServer = std::make_unique<THttpFront>(aExchange.fOptions.fHttp ? nullptr : &aCertificates,
+                                         static_cast<size_t>(aExchange.fOptions.fThreads));
   // Small answers must not wait for delayed ACKs.
   fServer->set_tcp_nodelay(true);
   fServer->set_keep_alive_max_count(100000);
@@ -87,6 +101,19 @@ TExchangeServer::TExchangeServer(TExchange &aExchange, const TCertificatePaths &
   fServer->Delete(".*", lHandler);
   fServer->Put(".*", lHandler);
   fServer->Patch(".*", lHandler);
+  // The answers httplib makes itself (400 for a malformed request and the like) get one too.
+  fServer->set_error_handler(httplib::Server::HandlerWithResponse(
+      [this](const httplib::Request &aRequest, httplib::Response &aResponse) {
+        if (!aResponse.has_header("Date")) {
+          aResponse.set_header("Date", HttpDate(fExchange.fClock.NowMs()));
+        }
+        // An unreadable request line: nothing after it on this connection can be trusted.
+        if (aRequest.path.empty()) {
+          aResponse.set_header("Connection", "close");
+          THttpFront::CloseAfterAnswer();
+        }
+        return httplib::Server::HandlerResponse::Unhandled;
+      }));
 }
 
 bool TExchangeServer::IsValid() const
@@ -147,6 +174,7 @@ void TExchangeServer::Stop()
 
 void TExchangeServer::Route(const httplib::Request &aRequest, httplib::Response &aResponse)
 {
+  aResponse.set_header("Date", HttpDate(fExchange.fClock.NowMs()));
   if (aRequest.path.rfind("/admin/", 0) == 0) {
     HandleAdmin(aRequest, aResponse);
   } else {
@@ -178,7 +206,7 @@ void TExchangeServer::HandleApi(const httplib::Request &aRequest, httplib::Respo
   } else {
     lAnswer.fStatus = 404;
   }
-  Deliver(lAnswer, aRequest.remote_addr, lNow, aResponse);
+  Deliver(lAnswer, aRequest, lNow, aResponse);
   if (fExchange.fLog) {
     TLogEntry lEntry;
     lEntry.fTimeMs = lNow;
@@ -241,6 +269,7 @@ TExchangeServer::TAnswer TExchangeServer::Execute(const TEndpoint &aEndpoint,
     }
     TCall lCall(fExchange, *lParams, lApiKey, fExchange.fClock.NowMs());
     try {
+      lCall.fMicroseconds = WantsMicroseconds(aRequest);
       aEndpoint.fHandler(lCall);
       lAnswer.fStatus = lCall.fStatus;
       lAnswer.fBody = std::move(lCall.fBody);
@@ -269,14 +298,14 @@ TExchangeServer::TAnswer TExchangeServer::Execute(const TEndpoint &aEndpoint,
   return lAnswer;
 }
 
-void TExchangeServer::Deliver(TAnswer &aAnswer, const std::string &aIp, int64_t aNowMs,
+void TExchangeServer::Deliver(TAnswer &aAnswer, const httplib::Request &aRequest, int64_t aNowMs,
                               httplib::Response &aResponse)
 {
   const TFault lAfter = aAnswer.fFault.empty() && aAnswer.fStatus != 404
                             ? fExchange.fFaults.RollAfter()
                             : TFault::None;
   aResponse.status = aAnswer.fStatus;
-  const std::string lUsed = std::to_string(fExchange.fLimiter.Used(aIp, aNowMs));
+  const std::string lUsed = std::to_string(fExchange.fLimiter.Used(aRequest.remote_addr, aNowMs));
   aResponse.set_header("x-mbx-used-weight", lUsed);
   aResponse.set_header("x-mbx-used-weight-1m", lUsed);
   for (const auto &[lName, lValue] : aAnswer.fHeaders) {
@@ -285,6 +314,10 @@ void TExchangeServer::Deliver(TAnswer &aAnswer, const std::string &aIp, int64_t 
   if (lAfter == TFault::Garbage) {
     aAnswer.fBody = fExchange.fFaults.Garble(aAnswer.fBody);
     aAnswer.fFault = "garbage";
+  }
+  if (!aAnswer.fBody.empty() && AcceptsGzip(aRequest.get_header_value("Accept-Encoding"))) {
+    aAnswer.fBody = Gzip(aAnswer.fBody);
+    aResponse.set_header("Content-Encoding", "gzip");
   }
   if (lAfter == TFault::Reset) {
     aAnswer.fFault = "reset";

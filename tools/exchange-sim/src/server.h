@@ -40,8 +40,8 @@ private:
   void HandleApi(const httplib::Request &aRequest, httplib::Response &aResponse);
   // Weight, latency and failures before, the endpoint, a lost answer after.
   TAnswer Execute(const TEndpoint &aEndpoint, const httplib::Request &aRequest, int64_t aNowMs);
-  // Headers, and the damage of the reset and garbage faults.
-  void Deliver(TAnswer &aAnswer, const std::string &aIp, int64_t aNowMs,
+  // Headers, the damage of the reset and garbage faults, and gzip when the client takes it.
+  void Deliver(TAnswer &aAnswer, const httplib::Request &aRequest, int64_t aNowMs,
                httplib::Response &aResponse);
   void HandleAdmin(const httplib::Request &aRequest, httplib::Response &aResponse);
   void Route(const httplib::Request &aRequest, httplib::Response &aResponse);

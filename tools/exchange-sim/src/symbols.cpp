@@ -218,6 +218,12 @@ void TSymbolCatalogue::Add(const std::string &aBase, const std::string &aQuote, 
   const double lUsdVolume = std::max(5e4, 6e8 * std::pow(static_cast<double>(aRank) + 1.0, -1.3)) /
                             (aQuote == "USDT" ? 1.0 : 6.0);
   lInfo.fDailyVolume = lUsdVolume / aBaseUsd;
+  // About a hundredth of a day's volume, as the exchange sets it (BTCUSDT: some 100 BTC).
+  const double lMarketSteps =
+      std::min(lInfo.fDailyVolume / 100.0 * cUnit / static_cast<double>(lInfo.fStep),
+               static_cast<double>(lInfo.fMaxQty / lInfo.fStep));
+  lInfo.fMarketMaxQty = std::max(static_cast<int64_t>(lMarketSteps) * lInfo.fStep,
+                                 std::min(1000 * lInfo.fMinQty, lInfo.fMaxQty));
 
   if (aRank < 12 && (aQuote == "USDT" || aRank < 3)) {
     lInfo.fActivity = TActivity::Hot;

@@ -24,6 +24,7 @@ struct TSymbolInfo
   int64_t fMaxPrice = 0;
   int64_t fMinQty = 0;
   int64_t fMaxQty = 0;
+  int64_t fMarketMaxQty = 0; // MARKET_LOT_SIZE: what the book can take at once
   int64_t fMinNotional = 0;
   int64_t fMaxNotional = 0;
   double fBasePrice = 0;       // typical price in the quote asset
@@ -49,7 +50,7 @@ public:
   int Find(std::string_view aName) const;
   const std::vector<std::string> &Assets() const { return fAssets; }
 
-  static constexpr int cMaxSymbols = 2000;
+  static constexpr int cMaxSymbols = 3000;
 
 private:
   void Add(const std::string &aBase, const std::string &aQuote, double aBaseUsd, int aRank,

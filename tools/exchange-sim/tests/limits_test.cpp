@@ -77,29 +77,65 @@ TEST_F(TLimitsTest, SuccessfulOrdersCostNothingFailedOnesOne)
   Server().admin("/admin/feed", R"({"paused":false})");
 }
 
-TEST_F(TLimitsTest, HundredOrdersInTenSecondsAtMost)
+// Waits for the server's clock to be aFromMs to aToMs into a 10-second window.
+void WaitIntoWindow(TSimClient &aClient, int64_t aFromMs, int64_t aToMs)
 {
-  Server().admin("/admin/weights", R"({"reset":true,"limit":6000})");
+  for (;;) {
+    const int64_t lInto = aClient.Get("/api/v3/time").Json()["serverTime"].get<int64_t>() % 10000;
+    if (lInto >= aFromMs && lInto < aToMs) {
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds((aFromMs - lInto + 10000) % 10000));
+  }
+}
+
+TEST_F(TLimitsTest, UnfilledOrderCountIsACalendarWindowOfAcceptedOrders)
+{
+  Server().admin("/admin/weights", R"({"reset":true,"limit":100000})");
   Server().admin("/admin/feed", R"({"paused":true})");
   Server().admin("/admin/price", R"({"symbol":"XRPUSDT","price":"0.5"})");
   Server().admin("/admin/balance", R"({"asset":"USDT","free":"100000"})");
-  // A first, successful order tells how many this account already placed in the window.
-  const TReply lFirst = Client().SignedPost(
-      "/api/v3/order", "symbol=XRPUSDT&side=BUY&type=LIMIT&timeInForce=GTC&quantity=20&price=0.4");
+  const std::string lMarket = "symbol=XRPUSDT&side=BUY&type=MARKET&quantity=20";
+  const std::string lResting = "symbol=XRPUSDT&side=BUY&type=LIMIT&timeInForce=GTC&quantity=20"
+                               "&price=0.4";
+  auto lWindowOf = [](const TReply &aReply) {
+    return aReply.Json()["transactTime"].get<int64_t>() / 10000;
+  };
+  WaitIntoWindow(Client(), 0, 1500);
+  // Orders that fill at once take themselves off the count: more than 100 pass.
+  TReply lFirst = Client().SignedPost("/api/v3/order", lMarket);
   ASSERT_EQ(lFirst.fStatus, 200) << lFirst.fBody;
-  const int lAlready = std::stoi(lFirst.fHeaders.at("x-mbx-order-count-10s"));
-  int lAccepted = 0;
-  TReply lLast;
-  for (int i = lAlready; i <= 100; ++i) {
-    // Each order is refused by the filters after being counted.
-    lLast = Client().SignedPost("/api/v3/order", "symbol=XRPUSDT&side=BUY&type=MARKET&quantity=1");
-    lAccepted += lLast.Code() == -1013 ? 1 : 0;
+  const int64_t lWindow = lWindowOf(lFirst);
+  for (int i = 1; i < 105; ++i) {
+    const TReply lFilled = Client().SignedPost("/api/v3/order", lMarket);
+    ASSERT_EQ(lFilled.fStatus, 200) << i << " " << lFilled.fBody;
+    EXPECT_EQ(lFilled.fHeaders.at("x-mbx-order-count-10s"), "1") << i;
   }
-  EXPECT_EQ(lAccepted, 100 - lAlready);
-  EXPECT_EQ(lLast.fStatus, 429);
+  // Refused orders do not count.
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(Client().SignedPost("/api/v3/order", lResting + "00001").Code(), -1013);
+  }
+  // Resting orders count until the window is full; they start late in the window, so that
+  // a sliding window would still hold them all after the next boundary.
+  WaitIntoWindow(Client(), 5000, 6000);
+  TReply lLast;
+  for (int i = 1; i <= 100; ++i) {
+    lLast = Client().SignedPost("/api/v3/order", lResting);
+    ASSERT_EQ(lLast.fStatus, 200) << i << " " << lLast.fBody;
+    EXPECT_EQ(lLast.fHeaders.at("x-mbx-order-count-10s"), std::to_string(i));
+  }
+  ASSERT_EQ(lWindowOf(lLast), lWindow) << "too slow to fill one window";
+  const TReply lRefused = Client().SignedPost("/api/v3/order", lResting);
+  EXPECT_EQ(lRefused.fStatus, 429);
   EXPECT_EQ(
-      lLast.fBody,
+      lRefused.fBody,
       R"({"code":-1015,"msg":"Too many new orders; current limit is 100 orders per 10 SECOND."})");
+  // A new window starts at the next multiple of 10 seconds; the day keeps counting.
+  WaitIntoWindow(Client(), 0, 3000);
+  const TReply lNext = Client().SignedPost("/api/v3/order", lResting);
+  ASSERT_EQ(lNext.fStatus, 200) << lNext.fBody;
+  EXPECT_EQ(lNext.fHeaders.at("x-mbx-order-count-10s"), "1");
+  EXPECT_EQ(lNext.fHeaders.at("x-mbx-order-count-1d"), "101");
   Server().admin("/admin/feed", R"({"paused":false})");
 }
 

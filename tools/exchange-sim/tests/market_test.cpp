@@ -205,6 +205,9 @@ TEST_F(TMarketTest, ExchangeInfoFiltersFitThePrices)
   const auto lInfo = lReply.Json();
   EXPECT_EQ(lInfo["timezone"], "UTC");
   EXPECT_EQ(lInfo["rateLimits"][0]["limit"], 6000);
+  EXPECT_EQ(lInfo["rateLimits"].back(),
+            nlohmann::json::parse(R"({"rateLimitType":"RAW_REQUESTS","interval":"MINUTE",)"
+                                  R"("intervalNum":5,"limit":300000})"));
   ASSERT_EQ(lInfo["symbols"].size(), 400u);
   std::map<std::string, int64_t> lPrices;
   for (const auto &lItem : Client().Get("/api/v3/ticker/price").Json()) {

@@ -1,6 +1,8 @@
 // Orders on scripted prices: balances through buys and sells, limit and stop-limit fills,
-// cancels, filters and rejections.
+// cancels, filters and rejections, the open-order limits, the account's trade list.
 #include "sim_fixture.h"
+
+#include <set>
 
 namespace vexa::sim::test {
 namespace {
@@ -307,6 +309,23 @@ TEST_F(TTradingTest, FiltersFailWithTheirNames)
                             "&timeInForce=GTC&quantity=0.001&price=40000&stopPrice=40000.005")
                 .Message(),
             "Filter failure: PRICE_FILTER");
+
+  // Market orders also meet MARKET_LOT_SIZE, whose maximum is far below LOT_SIZE's.
+  const nlohmann::json lInfo = Client().Get("/api/v3/exchangeInfo", "symbol=BTCUSDT").Json();
+  std::map<std::string, nlohmann::json> lFilters;
+  for (const auto &lFilter : lInfo["symbols"][0]["filters"]) {
+    lFilters[lFilter["filterType"]] = lFilter;
+  }
+  ASSERT_TRUE(lFilters.count("MARKET_LOT_SIZE"));
+  EXPECT_EQ(lFilters["MARKET_LOT_SIZE"]["stepSize"], "0.00000000");
+  const int64_t lMarketMax = UnitsOf(lFilters["MARKET_LOT_SIZE"]["maxQty"]);
+  const int64_t lStep = UnitsOf(lFilters["LOT_SIZE"]["stepSize"]);
+  ASSERT_LT(lMarketMax, UnitsOf(lFilters["LOT_SIZE"]["maxQty"]));
+  SetFree("USDT", "1000000000");
+  const std::string lMarket = "symbol=BTCUSDT&side=BUY&type=MARKET&quantity=";
+  EXPECT_EQ(Client().SignedPost("/api/v3/order", lMarket + FormatUnits(lMarketMax + lStep)).fBody,
+            R"({"code":-1013,"msg":"Filter failure: MARKET_LOT_SIZE"})");
+  EXPECT_EQ(Client().SignedPost("/api/v3/order", lMarket + FormatUnits(lMarketMax)).fStatus, 200);
 }
 
 TEST_F(TTradingTest, CancelReleasesFundsAndUnknownOrdersAreRefused)
@@ -371,6 +390,133 @@ TEST_F(TTradingTest, AdminFillsPartlyAndCancelsAsTheExchange)
   EXPECT_THROW(Server().admin("/admin/order/fill",
                               R"({"symbol":"LINKUSDT","orderId":)" + std::to_string(lId) + "}"),
                std::runtime_error);
+}
+
+TEST_F(TTradingTest, OpenOrderLimitsAreTheEnginesAndAllOpenOrdersCancelAtOnce)
+{
+  SetPrice("ETHUSDT", "3000");
+  SetFree("USDT", "1000000");
+  Client().SignedDelete("/api/v3/openOrders", "symbol=ETHUSDT");
+  const std::string lStop = "symbol=ETHUSDT&side=BUY&type=STOP_LOSS_LIMIT&timeInForce=GTC"
+                            "&quantity=0.01&price=3500&stopPrice=3500";
+  const std::string lResting = "symbol=ETHUSDT&side=BUY&type=LIMIT&timeInForce=GTC&quantity=0.01"
+                               "&price=2000";
+  // 100 new orders fit in one 10-second window; 200 open ones need two.
+  auto lPlace = [this](const std::string &aParams, int aCount) {
+    for (int i = 0; i < aCount; ++i) {
+      const TReply lReply = Client().SignedPost("/api/v3/order", aParams);
+      ASSERT_EQ(lReply.fStatus, 200) << i << " " << lReply.fBody;
+    }
+  };
+  auto lFreshWindow = [this] {
+    const int64_t lInto = Client().Get("/api/v3/time").Json()["serverTime"].get<int64_t>() % 10000;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10000 - lInto + 100));
+  };
+  lFreshWindow();
+  lPlace(lStop, 5);
+  const TReply lSixthStop = Client().SignedPost("/api/v3/order", lStop);
+  EXPECT_EQ(lSixthStop.fStatus, 400);
+  EXPECT_EQ(lSixthStop.fBody, R"({"code":-2010,"msg":"Filter failure: MAX_NUM_ALGO_ORDERS"})");
+  lPlace(lResting, 95);
+  lFreshWindow();
+  lPlace(lResting, 99);
+  // A first fill takes one off the unfilled order count, leaving room for two more orders.
+  const int64_t lFilledId =
+      Client().SignedPost("/api/v3/order", lResting).Json()["orderId"].get<int64_t>();
+  Server().admin("/admin/order/fill", R"({"symbol":"ETHUSDT","orderId":)" +
+                                          std::to_string(lFilledId) + R"(,"qty":"0.005"})");
+  const TReply lTooMany = Client().SignedPost("/api/v3/order", lResting);
+  EXPECT_EQ(lTooMany.fStatus, 400);
+  EXPECT_EQ(lTooMany.fBody, R"({"code":-2010,"msg":"Filter failure: MAX_NUM_ORDERS"})");
+
+  const TReply lCanceled = Client().SignedDelete("/api/v3/openOrders", "symbol=ETHUSDT");
+  ASSERT_EQ(lCanceled.fStatus, 200) << lCanceled.fBody;
+  const nlohmann::json lList = lCanceled.Json();
+  ASSERT_EQ(lList.size(), 200u);
+  std::set<std::string> lCancelIds;
+  for (const auto &lOrder : lList) {
+    EXPECT_EQ(lOrder["status"], "CANCELED");
+    EXPECT_EQ(lOrder["symbol"], "ETHUSDT");
+    EXPECT_EQ(lOrder["transactTime"], lList[0]["transactTime"]);
+    EXPECT_NE(lOrder["clientOrderId"], lOrder["origClientOrderId"]);
+    lCancelIds.insert(lOrder["clientOrderId"].get<std::string>());
+  }
+  EXPECT_EQ(lCancelIds.size(), 200u);
+  EXPECT_EQ(lList[0]["type"], "STOP_LOSS_LIMIT");
+  EXPECT_EQ(Balance("USDT").second, 0);
+  EXPECT_TRUE(Client().SignedGet("/api/v3/openOrders", "symbol=ETHUSDT").Json().empty());
+  AvoidMinuteEnd(Client().NowMs());
+  const int64_t lBefore = Client().Get("/api/v3/ping").UsedWeight();
+  const TReply lNone = Client().SignedDelete("/api/v3/openOrders", "symbol=ETHUSDT");
+  EXPECT_EQ(lNone.fBody, R"({"code":-2011,"msg":"Unknown order sent."})");
+  EXPECT_EQ(lNone.UsedWeight() - lBefore, 1);
+  EXPECT_EQ(Client().SignedDelete("/api/v3/openOrders", "").Code(), -1102);
+}
+
+TEST_F(TTradingTest, MyTradesListsTheAccountsFills)
+{
+  SetPrice("ATOMUSDT", "9");
+  SetFree("USDT", "1000");
+  const auto lTaker = Order("symbol=ATOMUSDT&side=BUY&type=MARKET&quantity=3");
+  const auto lMaker =
+      Order("symbol=ATOMUSDT&side=BUY&type=LIMIT&timeInForce=GTC&quantity=10&price=8.5");
+  const int64_t lMakerId = lMaker["orderId"];
+  Server().admin("/admin/order/fill", R"({"symbol":"ATOMUSDT","orderId":)" +
+                                          std::to_string(lMakerId) + R"(,"qty":"4"})");
+  SetPrice("ATOMUSDT", "8");
+
+  AvoidMinuteEnd(Client().NowMs());
+  const TReply lAll = Client().SignedGet("/api/v3/myTrades", "symbol=ATOMUSDT");
+  ASSERT_EQ(lAll.fStatus, 200) << lAll.fBody;
+  const nlohmann::json lTrades = lAll.Json();
+  ASSERT_EQ(lTrades.size(), 3u);
+  const nlohmann::json &lFirst = lTrades[0];
+  EXPECT_EQ(lFirst["symbol"], "ATOMUSDT");
+  EXPECT_EQ(lFirst["id"], lTaker["fills"][0]["tradeId"]);
+  EXPECT_EQ(lFirst["orderId"], lTaker["orderId"]);
+  EXPECT_EQ(lFirst["orderListId"], -1);
+  EXPECT_EQ(lFirst["price"], "9.00000000");
+  EXPECT_EQ(lFirst["qty"], "3.00000000");
+  EXPECT_EQ(lFirst["quoteQty"], "27.00000000");
+  EXPECT_EQ(lFirst["commission"], lTaker["fills"][0]["commission"]);
+  EXPECT_EQ(lFirst["commissionAsset"], "ATOM");
+  EXPECT_TRUE(lFirst["time"].is_number_integer());
+  EXPECT_EQ(lFirst["isBuyer"], true);
+  EXPECT_EQ(lFirst["isMaker"], false);
+  EXPECT_EQ(lFirst["isBestMatch"], true);
+  EXPECT_EQ(lTrades[1]["qty"], "4.00000000");
+  EXPECT_EQ(lTrades[2]["qty"], "6.00000000");
+  EXPECT_EQ(lTrades[2]["price"], "8.50000000");
+  EXPECT_EQ(lTrades[2]["isMaker"], true);
+  EXPECT_LT(lTrades[0]["id"].get<int64_t>(), lTrades[1]["id"].get<int64_t>());
+
+  // One order's fills cost 5, the rest 20.
+  const TReply lOfOrder =
+      Client().SignedGet("/api/v3/myTrades", "symbol=ATOMUSDT&orderId=" + std::to_string(lMakerId));
+  EXPECT_EQ(lOfOrder.Json().size(), 2u);
+  EXPECT_EQ(lOfOrder.UsedWeight() - lAll.UsedWeight(), 5);
+  const std::string lFrom = "symbol=ATOMUSDT&fromId=" + lTrades[1]["id"].dump();
+  const TReply lFromId = Client().SignedGet("/api/v3/myTrades", lFrom + "&limit=1");
+  ASSERT_EQ(lFromId.Json().size(), 1u);
+  EXPECT_EQ(lFromId.Json()[0]["id"], lTrades[1]["id"]);
+  EXPECT_EQ(lFromId.UsedWeight() - lOfOrder.UsedWeight(), 20);
+  EXPECT_EQ(Client().SignedGet("/api/v3/myTrades", "symbol=ATOMUSDT&limit=1").Json()[0]["id"],
+            lTrades[2]["id"]);
+  const std::string lTime = lFirst["time"].dump();
+  EXPECT_EQ(
+      Client()
+          .SignedGet("/api/v3/myTrades", "symbol=ATOMUSDT&startTime=" + lTime + "&endTime=" + lTime)
+          .Json()
+          .size(),
+      1u);
+
+  EXPECT_EQ(Client().SignedGet("/api/v3/myTrades", lFrom + "&startTime=" + lTime).fBody,
+            R"({"code":-1128,"msg":"Combination of optional parameters invalid."})");
+  const std::string lDayAndOne =
+      "symbol=ATOMUSDT&startTime=" + std::to_string(lFirst["time"].get<int64_t>() - 86400001) +
+      "&endTime=" + lTime;
+  EXPECT_EQ(Client().SignedGet("/api/v3/myTrades", lDayAndOne).Code(), -1127);
+  EXPECT_EQ(Client().SignedGet("/api/v3/myTrades").Code(), -1102);
 }
 
 TEST_F(TTradingTest, OpenOrdersWithoutSymbolCoverAllSymbolsAtWeight80)
