@@ -5,7 +5,9 @@
 #include <QPoint>
 #include <QWidget>
 
+#include <array>
 #include <functional>
+#include <utility>
 
 // What the built-in mouse panning moves; the same set names a drag's meaning for the owner.
 enum TPanningMode { pmNone, pmHorizontal, pmVertical, pmBoth };
@@ -74,6 +76,6 @@ private:
   QPoint fDragStart;
   QRect fZoomRect;
   bool fZoomed = false;
-  double fSavedRange[4] = {0, 0, 0, 0};
+  std::array<std::pair<double, double>, 4> fSavedRange{};
   bool fHoverCursor = false;
 };

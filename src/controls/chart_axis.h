@@ -108,6 +108,8 @@ public:
 
   // The label text of a value before the scene's label callback sees it.
   QString FormatValue(double aValue) const;
+  // The label text of a value as drawn: formatted, then passed through the label callback.
+  QString LabelText(double aValue) const;
   // The labels of the last layout, callback applied.
   const std::vector<TChartAxisLabel> &Labels() const { return fLabels; }
   double LabelStep() const { return fLabelStep; }

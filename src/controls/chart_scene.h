@@ -6,6 +6,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QMargins>
 #include <QRect>
 #include <QSize>
 
