@@ -29,7 +29,7 @@ void TChart::Refresh()
 void TChart::Realign()
 {
   fScene.SetSize(size());
-  fScene.Invalidate();
+  fScene.Realign();
 }
 
 void TChart::Invalidate()

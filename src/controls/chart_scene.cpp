@@ -1,6 +1,7 @@
 #include "chart_scene.h"
 
 #include <QFontMetrics>
+#include <QImage>
 #include <QPainter>
 
 #include <algorithm>
@@ -113,6 +114,13 @@ void TChartScene::Invalidate()
     OnChanged();
 }
 
+void TChartScene::Realign()
+{
+  for (TChartAxis *lAxis : {&fLeft, &fTop, &fRight, &fBottom})
+    lAxis->ForgetLabels();
+  Invalidate();
+}
+
 QRect TChartScene::PlotRect()
 {
   Layout();
@@ -177,7 +185,7 @@ void TChartScene::Layout()
       lAxis->BuildLabels(lMetrics);
       int lText = 0;
       for (const TChartAxisLabel &lLabel : lAxis->fLabels)
-        lText = std::max(lText, lMetrics.horizontalAdvance(lLabel.Text));
+        lText = std::max(lText, lLabel.Width);
       lWidth += lText + cLabelPad;
     }
     if (lAxis == &fRight)
@@ -217,7 +225,21 @@ void TChartScene::PaintGrid(QPainter &aPainter, const TChartAxis &aAxis)
       aPainter.drawLine(lPlot.left(), aPixel, lPlot.right(), aPixel);
   };
   if (aAxis.fMinorGridVisible && aAxis.fMinorTickCount > 0) {
-    aPainter.setPen(QPen(aAxis.fMinorGridColor, 1, Qt::DotLine));
+    // One dotted strip drawn once per size and colour, then blitted: stroking dashes per line
+    // costs several times more.
+    QImage &lStrip = aAxis.Horizontal() ? fDotsVertical : fDotsHorizontal;
+    const QSize lSize = aAxis.Horizontal() ? QSize(1, lPlot.height()) : QSize(lPlot.width(), 1);
+    if (lStrip.size() != lSize || lStrip.pixel(0, 0) != aAxis.fMinorGridColor.rgba()) {
+      lStrip = QImage(lSize, QImage::Format_ARGB32_Premultiplied);
+      lStrip.fill(Qt::transparent);
+      for (int lDot = 0; lDot < std::max(lSize.width(), lSize.height()); lDot += 2)
+        lStrip.setPixel(aAxis.Horizontal() ? 0 : lDot, aAxis.Horizontal() ? lDot : 0,
+                        aAxis.fMinorGridColor.rgba());
+    }
+    auto lDotted = [&](int aPixel) {
+      aPainter.drawImage(
+          aAxis.Horizontal() ? QPoint(aPixel, lPlot.top()) : QPoint(lPlot.left(), aPixel), lStrip);
+    };
     const auto &lLabels = aAxis.fLabels;
     const double lParts = aAxis.fMinorTickCount + 1;
     // Between labels, and one label step beyond each end so the plot is covered to its edges.
@@ -232,7 +254,7 @@ void TChartScene::PaintGrid(QPainter &aPainter, const TChartAxis &aAxis)
       for (int lPart = 1; lPart < lParts; ++lPart) {
         const double lValue = lFrom + lStep * lPart / lParts;
         if (lValue > aAxis.fMinimum && lValue < aAxis.fMaximum)
-          lLine(aAxis.CalcPos(lValue));
+          lDotted(aAxis.CalcPos(lValue));
       }
     }
   }
@@ -295,7 +317,7 @@ void TChartScene::PaintAxis(QPainter &aPainter, const TChartAxis &aAxis)
   // scale's labels in the corner; any label that would be cut by the chart's edge is left out.
   const int lRightLimit = fRight.fVisible ? fPlot.right() + cLabelPad : lBounds.right();
   for (const TChartAxisLabel &lLabel : aAxis.fLabels) {
-    const int lWidth = lMetrics.horizontalAdvance(lLabel.Text);
+    const int lWidth = lLabel.Width;
     QRect lRect;
     if (aAxis.Horizontal()) {
       const int lTop = lOut > 0 ? lPos + lGap : lPos - lGap - lMetrics.height();
@@ -308,7 +330,7 @@ void TChartScene::PaintAxis(QPainter &aPainter, const TChartAxis &aAxis)
       if (lRect.top() < lBounds.top() || lRect.bottom() > lBounds.bottom())
         continue;
     }
-    aPainter.drawText(lRect.left(), lRect.top() + lMetrics.ascent(), lLabel.Text);
+    aPainter.drawStaticText(lRect.topLeft(), aAxis.StaticText(lLabel.Text));
   }
 }
 
@@ -317,9 +339,20 @@ void TChartScene::Paint(QPainter &aPainter)
   Layout();
   aPainter.save();
   aPainter.setRenderHint(QPainter::Antialiasing, false);
-  aPainter.fillRect(Bounds(), fColor);
-  if (!fBackWallTransparent)
+  if (fBackWallTransparent) {
+    aPainter.fillRect(Bounds(), fColor);
+  } else {
+    // Every pixel once: the plot in the wall colour, the four bands around it in the chart's.
+    const QRect lB = Bounds();
+    aPainter.fillRect(QRect(0, 0, lB.width(), fPlot.top()), fColor);
+    aPainter.fillRect(QRect(0, fPlot.bottom() + 1, lB.width(), lB.height() - fPlot.bottom() - 1),
+                      fColor);
+    aPainter.fillRect(QRect(0, fPlot.top(), fPlot.left(), fPlot.height()), fColor);
+    aPainter.fillRect(
+        QRect(fPlot.right() + 1, fPlot.top(), lB.width() - fPlot.right() - 1, fPlot.height()),
+        fColor);
     aPainter.fillRect(fPlot, fBackWallColor);
+  }
 
   aPainter.setClipRect(fPlot);
   for (const TChartAxis *lAxis : {&fLeft, &fTop, &fRight, &fBottom})
