@@ -17,6 +17,8 @@ TChart::TChart(QWidget *aParent) : QWidget(aParent)
 {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
+  // A click gives it the keyboard focus, which activates the window holding it.
+  setFocusPolicy(Qt::ClickFocus);
   fScene.SetSize(size());
   fScene.OnChanged = [this] { update(); };
 }

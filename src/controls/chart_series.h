@@ -12,8 +12,8 @@ class TChartAxis;
 class TChartScene;
 class TChartSeries;
 
-// Double-click on a series: the series, the point index hit (-1 on a line between points) and
-// the position in chart coordinates.
+// Double-click on a series: the series, the point index hit (for a line, the nearer end of the
+// segment hit) and the position in chart coordinates.
 using TSeriesClickEvent = std::function<void(TChartSeries *aSeries, int aIndex, QPoint aPos)>;
 
 // The common part of every series: X values kept in ascending order, so that the visible index

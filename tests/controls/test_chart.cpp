@@ -299,3 +299,44 @@ TEST(Chart, PanningShiftsBothTimeAxisEndsByTheDraggedAmount)
   lDrag(-60, 0);
   EXPECT_EQ(lScene.BottomAxis().Minimum(), lMin);
 }
+
+TEST(Chart, RectangleZoomShowsTheDraggedAreaAndTheReverseDragRestores)
+{
+  TChart lChart;
+  lChart.resize(500, 300);
+  lChart.show();
+  lChart.SetAllowPanning(pmNone);
+  lChart.SetAllowZoom(true);
+  TChartScene &lScene = lChart.Scene();
+  lScene.BottomAxis().SetAutomatic(false);
+  lScene.RightAxis().SetAutomatic(false);
+  lScene.BottomAxis().SetMinMax(100, 200);
+  lScene.RightAxis().SetMinMax(1, 2);
+  int lZooms = 0;
+  lChart.OnZoom = [&] { ++lZooms; };
+  const QRect lPlot = lScene.PlotRect();
+  auto lDrag = [&](QPoint aFrom, QPoint aTo) {
+    QTest::mousePress(&lChart, Qt::LeftButton, {}, aFrom);
+    QMouseEvent lMove(QEvent::MouseMove, QPointF(aTo), lChart.mapToGlobal(QPointF(aTo)),
+                      Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&lChart, &lMove);
+    QTest::mouseRelease(&lChart, Qt::LeftButton, {}, aTo);
+  };
+  const QPoint lFrom = lPlot.topLeft() + QPoint(50, 40);
+  const QPoint lTo = lPlot.topLeft() + QPoint(250, 140);
+  const double lLeft = lScene.BottomAxis().PixelToValue(lFrom.x());
+  const double lRight = lScene.BottomAxis().PixelToValue(lTo.x());
+  const double lLow = lScene.RightAxis().PixelToValue(lTo.y());
+  const double lHigh = lScene.RightAxis().PixelToValue(lFrom.y());
+
+  lDrag(lFrom, lTo);
+  EXPECT_NEAR(lScene.BottomAxis().Minimum(), lLeft, 1e-9);
+  EXPECT_NEAR(lScene.BottomAxis().Maximum(), lRight, 1e-9);
+  EXPECT_NEAR(lScene.RightAxis().Minimum(), lLow, 1e-9);
+  EXPECT_NEAR(lScene.RightAxis().Maximum(), lHigh, 1e-9);
+  lDrag(lTo, lFrom);
+  EXPECT_EQ(lScene.BottomAxis().Minimum(), 100);
+  EXPECT_EQ(lScene.BottomAxis().Maximum(), 200);
+  EXPECT_EQ(lScene.RightAxis().Minimum(), 1);
+  EXPECT_EQ(lZooms, 2);
+}
