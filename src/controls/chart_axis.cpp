@@ -33,6 +33,9 @@ int MonthIndex(double aDays)
 
 QDateTime ChartDateToQDateTime(double aDays)
 {
+  // Beyond the year 9999 (or not a number) there is no calendar date to show.
+  if (!(std::fabs(aDays) < 3e6))
+    return QDateTime();
   const double lDay = std::floor(aDays);
   const auto lMsec = static_cast<qint64>(std::llround((aDays - lDay) * 86400000.0));
   return QDateTime(cChartEpoch.addDays(static_cast<qint64>(lDay)), QTime(0, 0), Qt::UTC)
@@ -222,11 +225,9 @@ double TChartAxis::NextStep(double aStep) const
   }
   const double lPower = std::pow(10.0, std::floor(std::log10(aStep)));
   const double lMantissa = aStep / lPower;
-  if (lMantissa < 1.5)
-    return 2 * lPower;
-  if (lMantissa < 3.5)
-    return 5 * lPower;
-  return 10 * lPower;
+  const double lNext = lMantissa < 1.5 ? 2 * lPower : (lMantissa < 3.5 ? 5 * lPower : 10 * lPower);
+  // log10 of an exact power may round down; never hand back a step that does not grow.
+  return lNext > aStep ? lNext : aStep * 2;
 }
 
 void TChartAxis::FillLabels(double aStep, const QFontMetrics &aMetrics)
@@ -293,6 +294,10 @@ void TChartAxis::BuildLabels(const QFontMetrics &aMetrics)
   auto lSpace = [&](int aWidth) { return (Horizontal() ? aWidth : aMetrics.height()) + cLabelGap; };
   double lStep = fDesiredIncrement > 0 ? fDesiredIncrement : (fDateTime ? 1 / cMinutesPerDay : 0);
   const double lGuess = lRange * lSpace(aMetrics.horizontalAdvance(LabelText(fMaximum))) / lLength;
+  if (!(lGuess > 0) || !std::isfinite(lGuess)) {
+    fLabelStep = 0;
+    return;
+  }
   if (lStep <= 0) {
     lStep = std::pow(10.0, std::floor(std::log10(lGuess)));
   }

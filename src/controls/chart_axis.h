@@ -182,6 +182,8 @@ private:
 inline int RoundPixel(double aValue)
 {
   constexpr double cLimit = 1e6;
+  if (aValue != aValue)
+    return 0; // NaN from a degenerate range
   aValue = aValue < -cLimit ? -cLimit : (aValue > cLimit ? cLimit : aValue);
   return static_cast<int>(aValue < 0 ? aValue - 0.5 : aValue + 0.5);
 }

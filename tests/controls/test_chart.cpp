@@ -70,6 +70,23 @@ TEST(ChartAxis, SetMinMaxSwapsReversedEndsAndEmptyRangeDoesNotDivide)
   EXPECT_EQ(lAxis.PixelToValue(lAxis.PixelStart()), 7);
 }
 
+TEST(ChartAxis, DegenerateRangesFromBadDataNeitherHangNorCrash)
+{
+  const double lNan = std::nan("");
+  const std::pair<double, double> lRanges[] = {
+      {0, 1e308}, {1e15, 1e15 + 1e-3}, {-1e-300, 1e-300}, {lNan, 5}, {-1e300, 1e300}};
+  for (const auto &[lMin, lMax] : lRanges) {
+    TCandleScene lChart;
+    lChart.Scene.RightAxis().SetMinMax(lMin, lMax);
+    lChart.Scene.BottomAxis().SetDateTime(true);
+    lChart.Scene.BottomAxis().SetMinMax(lMin, lMax);
+    QImage lImage(lChart.Scene.Size(), QImage::Format_ARGB32_Premultiplied);
+    QPainter lPainter(&lImage);
+    lChart.Scene.Paint(lPainter);
+    EXPECT_LE(lChart.Scene.RightAxis().Labels().size(), 400u) << lMin << ".." << lMax;
+  }
+}
+
 TEST(ChartSeries, VisibleIndexRangeAtEndsMiddleAndOutside)
 {
   struct TCase
