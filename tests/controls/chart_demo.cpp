@@ -134,6 +134,25 @@ int main(int argc, char **argv)
   FillChart(*lMain->findChild<TChart *>(), 400, lStart, 97250.5, 7);
   TwinctrlMdiWindow *lSecond = AddWindow(&lClient, QRect(792, 16, 392, 300), "ETHUSDT 5m (100%)");
   FillChart(*lSecond->findChild<TChart *>(), 300, lStart + 0.3, 3650.25, 11);
+  {
+    // The "Yellow On Black" look with bars, to judge contrast and the bar style.
+    TChart &lChart = *lSecond->findChild<TChart *>();
+    lChart.Scene().SetColor(Qt::black);
+    lChart.Scene().SetBackWallColor(Qt::black);
+    for (TChartAxis *lAxis : {&lChart.BottomAxis(), &lChart.RightAxis()}) {
+      lAxis->SetLabelColor(Qt::white);
+      lAxis->SetLineColor(Qt::white);
+      lAxis->SetGridColor(FromBgr(0x808080));
+      lAxis->SetMinorGridColor(FromBgr(0x808080));
+      lAxis->SetInnerTickColor(FromBgr(0x808080));
+      lAxis->SetMinorTickColor(FromBgr(0x808080));
+    }
+    auto *lCandles = static_cast<TCandleSeries *>(lChart.Scene().Series(0));
+    lCandles->SetCandleStyle(csCandleBar);
+    lCandles->SetUpColor(FromBgr(0x00FFFF));
+    lCandles->SetDownColor(FromBgr(0x00FFFF));
+    static_cast<TLineSeries *>(lChart.Scene().Series(4))->SetColor(Qt::white);
+  }
   TwinctrlMdiWindow *lThird = AddWindow(&lClient, QRect(792, 336, 392, 300), "BNBUSDT 5m (50%)");
   FillChart(*lThird->findChild<TChart *>(), 300, lStart + 0.3, 712.8, 13);
   lThird->SetState(wsMinimized);
