@@ -156,6 +156,21 @@ int main(int argc, char **argv)
   TwinctrlMdiWindow *lThird = AddWindow(&lClient, QRect(792, 336, 392, 300), "BNBUSDT 5m (50%)");
   FillChart(*lThird->findChild<TChart *>(), 300, lStart + 0.3, 712.8, 13);
   lThird->SetState(wsMinimized);
+  // Caption along the left edge with an icon from an image list.
+  QPixmap lIconPixmap(16, 16);
+  lIconPixmap.fill(Qt::transparent);
+  {
+    QPainter lPainter(&lIconPixmap);
+    lPainter.setBrush(QColor(0xF0, 0xB9, 0x0B));
+    lPainter.setPen(Qt::black);
+    lPainter.drawEllipse(1, 1, 13, 13);
+  }
+  const QList<QIcon> lImages = {QIcon(lIconPixmap)};
+  TwinctrlMdiWindow *lFourth = AddWindow(&lClient, QRect(792, 376, 392, 264), "SOLUSDT 5m (100%)");
+  FillChart(*lFourth->findChild<TChart *>(), 300, lStart + 0.2, 182.35, 17);
+  lFourth->SetCaptionPosition(cpLeft);
+  lFourth->SetImages(&lImages);
+  lFourth->SetIconIndex(0);
   lClient.show();
   lMain->Activate();
 
