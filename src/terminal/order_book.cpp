@@ -97,7 +97,7 @@ void TDepthBarDelegate::paint(QPainter *aPainter, const QStyleOptionViewItem &aO
       aPainter->fillRect(lBar, QColorOf(lColor.value<TColor>()));
     }
   }
-  QStyledItemDelegate::paint(aPainter, aOption, aIndex);
+  PaintCellText(aPainter, aOption, aIndex);
 }
 
 // --- TOrderBookView

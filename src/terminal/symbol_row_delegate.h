@@ -11,6 +11,12 @@ inline QColor QColorOf(TColor aColor)
   return QColor(aColor & 0xFF, (aColor >> 8) & 0xFF, (aColor >> 16) & 0xFF);
 }
 
+// The text of a grid cell over the background already painted: the selection, the model's
+// alignment, a small margin, elided when it does not fit.
+void PaintCellText(QPainter *aPainter, const QStyleOptionViewItem &aOption,
+                   const QModelIndex &aIndex);
+inline constexpr int cCellMargin = 3;
+
 // Paints a symbol row's cells on the colour of its last price move: white first, then the
 // colour the model gives in cRowColorRole, then the text over it.
 class TSymbolRowDelegate : public QStyledItemDelegate
