@@ -64,11 +64,15 @@ void BM_SymbolListRefresh(benchmark::State &aState)
   for (const TTicker24hr &lTick : l24hr)
     lTicks.push_back({lTick.Symbol, lTick.Key, lTick.LastPrice});
 
+  // Arg 0: the columns shown at start; arg 1: every column, the last price among them.
   TMarketWatchView lView;
-  lView.Action(QStringLiteral("acMDMaxMin"))->trigger();
-  lView.resize(400, lView.horizontalHeader()->height() +
-                        cVisibleRows * lView.verticalHeader()->defaultSectionSize() +
-                        2 * lView.frameWidth());
+  const bool lAllColumns = aState.range(0) == 1;
+  for (int i = 0; lAllColumns && i < TMarketWatchModel::ColumnCount; ++i)
+    lView.setColumnHidden(i, false);
+  lView.resize(lAllColumns ? 700 : 216,
+               lView.horizontalHeader()->height() +
+                   cVisibleRows * lView.verticalHeader()->defaultSectionSize() +
+                   2 * lView.frameWidth());
   lView.show();
   lView.RefreshSymbolList();
   QApplication::processEvents();
@@ -90,6 +94,8 @@ void BM_SymbolListRefresh(benchmark::State &aState)
       lView.rowAt(lView.viewport()->height() - 1) - lView.rowAt(0) + 1;
 }
 BENCHMARK(BM_SymbolListRefresh)
+    ->Arg(0)
+    ->Arg(1)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);

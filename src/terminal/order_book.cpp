@@ -97,7 +97,7 @@ void TDepthBarDelegate::paint(QPainter *aPainter, const QStyleOptionViewItem &aO
       aPainter->fillRect(lBar, QColorOf(lColor.value<TColor>()));
     }
   }
-  PaintCellText(aPainter, aOption, aIndex);
+  fText.Paint(aPainter, aOption, aIndex);
 }
 
 // --- TOrderBookView

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "symbol_row_delegate.h"
 #include "virtual_list_model.h"
 
 #include <QStyledItemDelegate>
@@ -42,6 +43,9 @@ public:
 
   void paint(QPainter *aPainter, const QStyleOptionViewItem &aOption,
              const QModelIndex &aIndex) const override;
+
+private:
+  mutable TCellTextPainter fText;
 };
 
 // The order book grid "vstDepth".

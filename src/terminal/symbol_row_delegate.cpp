@@ -2,11 +2,46 @@
 
 #include <QPainter>
 
-void PaintCellText(QPainter *aPainter, const QStyleOptionViewItem &aOption,
-                   const QModelIndex &aIndex)
+namespace {
+
+// Enough for every visible cell of a few ticks; past it the cache starts over.
+constexpr qsizetype cMaxShaped = 4096;
+
+} // namespace
+
+const QStaticText &TCellTextPainter::Shaped(const QString &aKey, const QString &aText,
+                                            const QFont &aFont)
 {
-  // Drawn here rather than through the style: a price tick repaints every visible cell, and
-  // the style's item path costs several times this for the same picture.
+  auto lIt = fShaped.find(aKey);
+  if (lIt != fShaped.end())
+    return *lIt;
+  if (fShaped.size() >= cMaxShaped)
+    fShaped.clear();
+  QStaticText lStatic(aText);
+  lStatic.setTextFormat(Qt::PlainText);
+  lStatic.prepare(QTransform(), aFont);
+  return *fShaped.insert(aKey, lStatic);
+}
+
+const QStaticText &TCellTextPainter::Fitted(const QString &aText, int aWidth,
+                                            const QStyleOptionViewItem &aOption)
+{
+  if (aOption.font != fFont) {
+    fShaped.clear();
+    fFont = aOption.font;
+  }
+  if (Shaped(aText, aText, aOption.font).size().width() <= aWidth)
+    return Shaped(aText, aText, aOption.font);
+  // An elided text is kept under its width too, as a narrow column elides it on every tick.
+  const QString lKey = aText + QChar(0x1F) + QString::number(aWidth);
+  if (const auto lIt = fShaped.constFind(lKey); lIt != fShaped.constEnd())
+    return *lIt;
+  return Shaped(lKey, aOption.fontMetrics.elidedText(aText, Qt::ElideRight, aWidth), aOption.font);
+}
+
+void TCellTextPainter::Paint(QPainter *aPainter, const QStyleOptionViewItem &aOption,
+                             const QModelIndex &aIndex)
+{
   const bool lSelected = aOption.state & QStyle::State_Selected;
   const QPalette::ColorGroup lGroup =
       aOption.state & QStyle::State_Active ? QPalette::Active : QPalette::Inactive;
@@ -19,14 +54,19 @@ void PaintCellText(QPainter *aPainter, const QStyleOptionViewItem &aOption,
   const int lFlags =
       lAlignment.isValid() ? lAlignment.toInt() : int(Qt::AlignLeft | Qt::AlignVCenter);
   const QRect lRect = aOption.rect.adjusted(cCellMargin, 0, -cCellMargin, 0);
-  const QFontMetrics &lMetrics = aOption.fontMetrics;
   aPainter->setPen(
       aOption.palette.color(lGroup, lSelected ? QPalette::HighlightedText : QPalette::Text));
-  if (lMetrics.horizontalAdvance(lText) <= lRect.width())
-    aPainter->drawText(lRect, lFlags | Qt::TextSingleLine, lText);
-  else
-    aPainter->drawText(lRect, lFlags | Qt::TextSingleLine,
-                       lMetrics.elidedText(lText, Qt::ElideRight, lRect.width()));
+  aPainter->setFont(aOption.font);
+
+  const QStaticText &lStatic = Fitted(lText, lRect.width(), aOption);
+  const QSizeF lSize = lStatic.size();
+  qreal lX = lRect.left();
+  if (lFlags & Qt::AlignRight)
+    lX = lRect.right() + 1 - lSize.width();
+  else if (lFlags & Qt::AlignHCenter)
+    lX = lRect.left() + (lRect.width() - lSize.width()) / 2;
+  const qreal lY = lRect.top() + (lRect.height() - lSize.height()) / 2;
+  aPainter->drawStaticText(QPointF(lX, lY), lStatic);
 }
 
 void TSymbolRowDelegate::paint(QPainter *aPainter, const QStyleOptionViewItem &aOption,
@@ -36,5 +76,5 @@ void TSymbolRowDelegate::paint(QPainter *aPainter, const QStyleOptionViewItem &a
   const QVariant lColor = aIndex.data(cRowColorRole);
   if (lColor.isValid())
     aPainter->fillRect(aOption.rect, QColorOf(lColor.value<TColor>()));
-  PaintCellText(aPainter, aOption, aIndex);
+  fText.Paint(aPainter, aOption, aIndex);
 }
