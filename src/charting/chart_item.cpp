@@ -292,7 +292,7 @@ void TChartItem::SetInterval(TChartInterval aValue)
   fLink->SetInterval(aValue);
   fKlineList.Clear();
   fCandleIndex.Clear();
-  if (fSerCandles)
+  if (fChart)
     fSerCandles->Clear();
 }
 
@@ -354,7 +354,7 @@ void TChartItem::acStickExecute(TChartType aChartType)
 
 void TChartItem::acChartSettingsExecute()
 {
-  if (!Enter() || !fChartList || !fChartList->OnChartSettingsDialog)
+  if (!Enter() || !fChart || !fChartList || !fChartList->OnChartSettingsDialog)
     return;
   fChartSettings.SetInfo(*fChart, *fSerCandles);
   TChartSettingsInfo lInfo = fChartSettings;
@@ -386,7 +386,7 @@ const TKline *TChartItem::CandleKline(int aIndex) const
 
 void TChartItem::RefreshChart()
 {
-  if (!fSerCandles)
+  if (!fChart)
     return;
   fSerCandles->BeginUpdate();
   try {
@@ -420,7 +420,7 @@ void TChartItem::RefreshChart()
 
 void TChartItem::RefreshChartPrice()
 {
-  if (!Enter() || !fSerCandles)
+  if (!Enter() || !fChart)
     return;
   try {
     const int lCount = fSerCandles->Count();
@@ -454,7 +454,7 @@ void TChartItem::RefreshChartPrice()
 
 void TChartItem::RefreshOrdersBubbles()
 {
-  if (!Profile || !fSerBuy)
+  if (!Profile || !fChart)
     return;
   const TConnectionItem *lMain = Profile->GetMainProfile();
   // An account whose open orders never arrived keeps the markers as they are.
@@ -485,7 +485,7 @@ void TChartItem::RefreshOrdersBubbles()
 
 void TChartItem::RefreshChartType()
 {
-  if (!fSerCandles)
+  if (!fChart)
     return;
   int lData = 0;
   switch (fChartSettings.ChartType) {
@@ -637,7 +637,7 @@ void TChartItem::FixRightSide()
 
 void TChartItem::SetZoom(TZoom aLevel)
 {
-  if (fIsClosing || aLevel == fChartSettings.Zoom)
+  if (fIsClosing || !fChart || aLevel == fChartSettings.Zoom)
     return;
   fChartSettings.Zoom = aLevel;
   RefreshZoom();

@@ -135,7 +135,8 @@ private:
   QString fSymbol;
   TChartInterval fInterval = m5;
   QPointer<TwinctrlMdiWindow> fWindow;
-  TChart *fChart = nullptr;
+  // The host panel may take window and chart down first; the series go with the chart.
+  QPointer<TChart> fChart;
   TLineSeries *fSerPrice = nullptr;
   TPointSeries *fSerBuy = nullptr;
   TPointSeries *fSerSell = nullptr;
