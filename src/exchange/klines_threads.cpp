@@ -10,7 +10,9 @@
 
 #include <QJsonArray>
 
+#include <chrono>
 #include <exception>
+#include <thread>
 
 void TKlinesThread::SetChart(std::shared_ptr<IMarketChartLink> aChart)
 {
@@ -56,6 +58,7 @@ void TKlinesThread::DoExecute()
 void TKlinesThread::DoExtract()
 {
   fPage = ParseKlinePage(fRootNode.toArray());
+  fArrived = true;
 }
 
 void TKlinesThread::DoOutput()
@@ -152,20 +155,40 @@ void TKlinesHistoryThread::LoadFromWeb()
     if (fSymbol.isEmpty())
       RaiseThreadError(QStringLiteral("no symbol in history thread"));
 
-    std::unique_ptr<TKlinesThread> lPage = NewPageThread();
-    lPage->SetLimit(0);
-    lPage->SetEndDate(lMinDate);
-    lPage->SetSymbol(fSymbol);
-    lPage->SetChart(fChart);
-    lPage->Start();
-    lPage->WaitFor();
-    lPage.reset();
+    for (int lRetry = 0; !LoadPage(lMinDate) && lRetry < cKlinesPageRetries; ++lRetry) {
+      if (!SleepUnlessTerminated(cKlinesPageRetryDelayMs) || !Workflow ||
+          Workflow->State() != wfsWorking || !ReadListState().Open)
+        return;
+    }
 
     const TListState lAfter = ReadListState();
     if (!lAfter.Open || lAfter.MinDate == lMinDate)
       return;
     lMinDate = lAfter.MinDate;
   }
+}
+
+bool TKlinesHistoryThread::LoadPage(std::int64_t aEndDate)
+{
+  std::unique_ptr<TKlinesThread> lPage = NewPageThread();
+  lPage->SetLimit(0);
+  lPage->SetEndDate(aEndDate);
+  lPage->SetSymbol(fSymbol);
+  lPage->SetChart(fChart);
+  lPage->Start();
+  lPage->WaitFor();
+  return lPage->PageArrived();
+}
+
+bool TKlinesHistoryThread::SleepUnlessTerminated(int aMs) const
+{
+  constexpr int cStepMs = 20;
+  for (int lSlept = 0; lSlept < aMs; lSlept += cStepMs) {
+    if (Terminated())
+      return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(cStepMs));
+  }
+  return !Terminated();
 }
 
 std::unique_ptr<TKlinesThread> TKlinesHistoryThread::NewPageThread() const

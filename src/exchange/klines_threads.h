@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -15,6 +16,10 @@ class IMarketChartLink;
 inline constexpr int cKlinesHistoryStop = 3000;
 // Klines asked for when neither a limit nor an end time is given.
 inline constexpr int cKlinesDefaultLimit = 1000;
+// A history page that fails is asked for again this many times, this far apart, before the
+// load gives up: one lost answer must not leave a chart short for good.
+inline constexpr int cKlinesPageRetries = 3;
+inline constexpr int cKlinesPageRetryDelayMs = 1000;
 
 // One page of a chart's klines, merged into its kline list by open time on the GUI thread.
 // A request carries a limit or an end time, never both.
@@ -29,6 +34,9 @@ public:
   void SetEndDate(std::int64_t aValue) { fEndDate = aValue; }
   // The chart whose list receives the page and whose interval is asked for.
   void SetChart(std::shared_ptr<IMarketChartLink> aChart);
+  // True once an answer has been read as klines (possibly none); false after a transport
+  // failure, an empty or an unreadable answer.
+  bool PageArrived() const { return fArrived; }
 
 protected:
   void DoExecute() override;
@@ -48,6 +56,7 @@ private:
   std::int64_t fEndDate = 0;
   std::shared_ptr<IMarketChartLink> fChart;
   std::vector<TKlineValues> fPage;
+  std::atomic<bool> fArrived = false;
 };
 
 // Fills a new chart by paging backwards in time until it holds cKlinesHistoryStop klines, a
@@ -75,6 +84,10 @@ private:
     std::int64_t MinDate = TKlineList::cNoDate;
   };
   TListState ReadListState();
+  // Runs one page request ending at aEndDate; true when its answer arrived.
+  bool LoadPage(std::int64_t aEndDate);
+  // Sleeps aMs unless the thread is asked to terminate meanwhile; false when it was.
+  bool SleepUnlessTerminated(int aMs) const;
 
   QString fSymbol;
   std::shared_ptr<IMarketChartLink> fChart;

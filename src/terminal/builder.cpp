@@ -1,6 +1,8 @@
 #include "builder.h"
 
+#include "account_threads.h"
 #include "base_thread.h"
+#include "chart_list.h"
 #include "fm_main.h"
 #include "folders.h"
 #include "log_writer.h"
@@ -47,6 +49,11 @@ void TBuilder::BuildOnStart()
   SysTime = std::make_unique<TSysTime>();
   UIWriter = std::make_unique<TUIWriter>();
   Timer = std::make_unique<TTimer>();
+  ChartList = std::make_unique<TChartList>();
+  SetRefreshOrdersBubbles([] {
+    if (ChartList)
+      ChartList->RefreshOrdersBubbles();
+  });
   Profile->Init();
   Workflow->DoShowMainForm();
   Timer->Init();
@@ -68,6 +75,8 @@ void TBuilder::DestroyOnFinish()
   // The main window has closed; nothing may reach it once the singletons start to go.
   delete fmMain;
   SysTime.reset();
+  SetRefreshOrdersBubbles({});
+  ChartList.reset();
   Folders.reset();
   if (Workflow)
     Workflow->SetHost(nullptr);
@@ -90,6 +99,8 @@ void TBuilder::Abandon()
   if (Workflow)
     Workflow->SetHost(nullptr);
   Timer.reset();
+  SetRefreshOrdersBubbles({});
+  ChartList.reset();
   UIWriter.reset();
   SysTime.reset();
   if (User) {

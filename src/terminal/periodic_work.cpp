@@ -1,5 +1,6 @@
 #include "periodic_work.h"
 
+#include "chart_list.h"
 #include "connection_item.h"
 #include "fm_main.h"
 #include "profile.h"
@@ -62,6 +63,8 @@ void TPeriodicWork::EverySecond(TWorkflowMode aMode)
   const QString lSymbol = User->Input()->Symbol();
   if (Trades(aMode)) {
     User->TickerPrice(QString());
+    if (ChartList)
+      ChartList->TickerPrice();
     if (!lSymbol.isEmpty())
       User->DepthEx();
   }
@@ -76,6 +79,8 @@ void TPeriodicWork::Every5Second(TWorkflowMode)
 
 void TPeriodicWork::EveryMinute(TWorkflowMode aMode)
 {
+  if (ChartList)
+    ChartList->KlinesUpdate();
   if (WatchesVolume(aMode))
     User->Ticker24hrVolume();
 }

@@ -22,6 +22,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <QElapsedTimer>
+
 #include <mutex>
 #include <set>
 
@@ -267,6 +269,9 @@ public:
   {
     std::lock_guard lLock(fLock);
     fRequests.append(aRequest);
+    // A lost answer after the first page: alternately empty and unreadable.
+    if (fRequests.size() > 1 && FailNext > 0)
+      return --FailNext % 2 ? QString() : QStringLiteral("[[1700000000000,\"1.0\"");
     std::int64_t lEnd = fLast;
     int lLimit = fRequests.size() == 1 ? fFirstPageSize : fPageSize;
     for (const QString &lPart : aRequest.split('&')) {
@@ -288,6 +293,7 @@ public:
     return fRequests;
   }
   static constexpr std::int64_t cMinute = 60000;
+  int FailNext = 0; // answers to lose after the first page
 
 private:
   std::int64_t fFirst, fLast;
@@ -450,4 +456,35 @@ TEST_F(MarketThreadsTest, HistoryStopsWhenTheWorkflowStopsOrTheChartCloses)
   RunThread(lClosed);
   EXPECT_TRUE(lServer.Requests().isEmpty());
   EXPECT_EQ(lChart->FullRefreshes, 1 * 3); // only the paused load ended on an open chart
+}
+
+TEST_F(MarketThreadsTest, FailedHistoryPageIsTriedAgainThreeTimesASecondApart)
+{
+  const std::int64_t lLast = 1'700'000'000'000 - 1'700'000'000'000 % TKlineServer::cMinute;
+  struct TCase
+  {
+    int Failures;
+    int Requests;
+    int Klines;
+  };
+  // Three lost answers are made good; a fourth ends the load with what it has.
+  for (const TCase &c : {TCase{3, 7 + 3, 500 + 6 * 499}, TCase{4, 1 + 4, 500}}) {
+    auto lChart = std::make_shared<TTestChart>(m1);
+    TKlineServer lServer(lLast - 10000 * TKlineServer::cMinute, lLast);
+    lServer.FailNext = c.Failures;
+    TServedHistory lHistory(lServer);
+    lHistory.SetSymbol("ETHBTC");
+    lHistory.SetChart(lChart);
+    QElapsedTimer lClock;
+    lClock.start();
+    RunThread(lHistory);
+    EXPECT_GE(lClock.elapsed(), 3 * cKlinesPageRetryDelayMs - 100) << c.Failures;
+    const QStringList lRequests = lServer.Requests();
+    ASSERT_EQ(lRequests.size(), c.Requests) << c.Failures;
+    for (int i = 2; i <= c.Failures && i < lRequests.size(); ++i)
+      EXPECT_EQ(lRequests[i], lRequests[1]); // the same page again
+    EXPECT_EQ(lChart->Klines.Count(), c.Klines) << c.Failures;
+    EXPECT_FALSE(lChart->IsLoading);
+    EXPECT_EQ(lChart->FullRefreshes, 3);
+  }
 }
