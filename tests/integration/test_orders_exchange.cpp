@@ -87,7 +87,8 @@ TEST_F(OrdersExchange, LimitOrderAppearsAndACancelRemovesIt)
   const TBalance *lUsdt = FindBalance(*Main(), "USDT");
   ASSERT_NE(lUsdt, nullptr);
   EXPECT_DOUBLE_EQ(lUsdt->Locked, 590.0);
-  EXPECT_GE(fEvents.Count(BASE_MAIN_BALANCES), 1);
+  // Queued for the views: it may arrive after the lists it announces.
+  EXPECT_TRUE(PumpUntil([this] { return fEvents.Count(BASE_MAIN_BALANCES) >= 1; }));
   EXPECT_EQ(CountReceived("POST", "/api/v3/order"), 1);
 
   User->OrderDelete(lOpen, Main(), false);

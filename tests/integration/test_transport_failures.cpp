@@ -209,11 +209,11 @@ TEST_F(TransportFailure, BanHoldsBackForItsRetryAfterOnly)
   const qint64 lHoldMs = lGate.RemainingMs(lOrigin);
   EXPECT_GT(lHoldMs, 0);
   EXPECT_LE(lHoldMs, 2000);
-
-  // The exchange forgives at once; the terminal still waits out its hold, then asks again.
-  lStrict.admin("/admin/weights", R"({"reset":true,"limit":6000})");
   EXPECT_TRUE(Ping().Response.isEmpty());
   EXPECT_TRUE(GetLastServerError().startsWith(QStringLiteral("Request held back for")));
+
+  // The exchange forgives; the terminal asks again once its own hold is over.
+  lStrict.admin("/admin/weights", R"({"reset":true,"limit":6000})");
   lTimer.restart();
   while (lGate.RemainingMs(lOrigin) > 0 && lTimer.elapsed() < 3000)
     QThread::msleep(20);
