@@ -288,6 +288,9 @@ TTradeEngineClient::TTradeEngineClient(int aThread) : fThread(aThread)
           "USERAGENT");
     Check(curl_easy_setopt(lHandle, CURLOPT_CONNECTTIMEOUT_MS, long{cConnectTimeoutMs}),
           "CONNECTTIMEOUT");
+    // Every coding libcurl can decode; the body callbacks, the log and the failure texts see
+    // the decoded answer.
+    Check(curl_easy_setopt(lHandle, CURLOPT_ACCEPT_ENCODING, ""), "ACCEPT_ENCODING");
 
     Check(curl_easy_setopt(lHandle, CURLOPT_SSLVERSION,
                            static_cast<long>(CURL_SSLVERSION_TLSv1_2) |

@@ -221,6 +221,9 @@ TEST_F(TransportExchange, WrongSecretGivesEmptyAnswerAndTheExchangesReason)
       lRaw.Text.contains(QStringLiteral("X-MBX-APIKEY: ") + lWrong.ApiKey.left(4) + QChar(0x2026)));
   EXPECT_TRUE(lRaw.Text.contains(QStringLiteral("User-Agent: python-requests/2.18.4")));
   EXPECT_TRUE(lRaw.Text.contains(QStringLiteral("Content-Type: application/json")));
+  // The answer came compressed; the texts above show it decoded.
+  EXPECT_TRUE(
+      lRaw.Text.contains(QRegularExpression(QStringLiteral("Accept-Encoding: [^\\n]*gzip"))));
   EXPECT_EQ(lEntries[5].Text, QString());
   EXPECT_EQ(lEntries[5].Level, QString());
   for (const TLogEntry &lEntry : lEntries) {

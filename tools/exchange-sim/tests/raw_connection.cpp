@@ -144,7 +144,7 @@ bool TRawConnection::ClosedWithin(int aTimeoutMs)
                            lDeadline - std::chrono::steady_clock::now())
                            .count();
     pollfd lPoll{fSocket, POLLIN, 0};
-    if (lLeft <= 0 || poll(&lPoll, 1, static_cast<int>(lLeft)) <= 0) {
+    if (poll(&lPoll, 1, static_cast<int>(std::max<int64_t>(lLeft, 0))) <= 0) {
       return false;
     }
     const ssize_t lRead = fSsl ? SSL_read(fSsl, lBuffer, sizeof(lBuffer))
