@@ -115,13 +115,15 @@ void TChart::mouseReleaseEvent(QMouseEvent *aEvent)
                            lAxis->PixelToValue(lH ? lRect.right() : lRect.top()));
         }
         fZoomed = true;
+        if (OnZoom)
+          OnZoom();
       } else if (fZoomed) {
         fZoomed = false;
         for (size_t lIndex = 0; lIndex < lAxes.size(); ++lIndex)
           lAxes[lIndex]->SetMinMax(fSavedRange[lIndex].first, fSavedRange[lIndex].second);
+        if (OnZoom)
+          OnZoom();
       }
-      if (OnZoom)
-        OnZoom();
     }
     fZoomRect = QRect();
     update();

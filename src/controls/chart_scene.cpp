@@ -213,7 +213,7 @@ void TChartScene::Layout()
   fInLayout = false;
 }
 
-void TChartScene::PaintGrid(QPainter &aPainter, const TChartAxis &aAxis)
+void TChartScene::PaintGrid(QPainter &aPainter, const TChartAxis &aAxis, bool aMinor)
 {
   if (!aAxis.fVisible || aAxis.fLabels.empty())
     return;
@@ -224,14 +224,20 @@ void TChartScene::PaintGrid(QPainter &aPainter, const TChartAxis &aAxis)
     else
       aPainter.drawLine(lPlot.left(), aPixel, lPlot.right(), aPixel);
   };
-  if (aAxis.fMinorGridVisible && aAxis.fMinorTickCount > 0) {
+  const QSize lSize = aAxis.Horizontal() ? QSize(1, lPlot.height()) : QSize(lPlot.width(), 1);
+  if (aMinor && aAxis.fMinorGridVisible && aAxis.fMinorTickCount > 0 &&
+      std::max(lSize.width(), lSize.height()) > 1) {
     // One dotted strip drawn once per size and colour, then blitted: stroking dashes per line
-    // costs several times more.
+    // costs several times more. Over an opaque wall the gaps carry the wall's colour, so the
+    // blit is a plain copy; minor grids go first, so they never cut a major line.
     QImage &lStrip = aAxis.Horizontal() ? fDotsVertical : fDotsHorizontal;
-    const QSize lSize = aAxis.Horizontal() ? QSize(1, lPlot.height()) : QSize(lPlot.width(), 1);
-    if (lStrip.size() != lSize || lStrip.pixel(0, 0) != aAxis.fMinorGridColor.rgba()) {
-      lStrip = QImage(lSize, QImage::Format_ARGB32_Premultiplied);
-      lStrip.fill(Qt::transparent);
+    const QPoint lGap = aAxis.Horizontal() ? QPoint(0, 1) : QPoint(1, 0);
+    const QRgb lGapColor = fBackWallTransparent ? 0 : fBackWallColor.rgb();
+    if (lStrip.size() != lSize || lStrip.pixel(0, 0) != aAxis.fMinorGridColor.rgba() ||
+        lStrip.pixel(lGap) != lGapColor) {
+      lStrip = QImage(lSize, fBackWallTransparent ? QImage::Format_ARGB32_Premultiplied
+                                                  : QImage::Format_RGB32);
+      lStrip.fill(lGapColor);
       for (int lDot = 0; lDot < std::max(lSize.width(), lSize.height()); lDot += 2)
         lStrip.setPixel(aAxis.Horizontal() ? 0 : lDot, aAxis.Horizontal() ? lDot : 0,
                         aAxis.fMinorGridColor.rgba());
@@ -258,7 +264,7 @@ void TChartScene::PaintGrid(QPainter &aPainter, const TChartAxis &aAxis)
       }
     }
   }
-  if (aAxis.fGridVisible) {
+  if (!aMinor && aAxis.fGridVisible) {
     aPainter.setPen(QPen(aAxis.fGridColor, 1));
     for (const TChartAxisLabel &lLabel : aAxis.fLabels)
       lLine(lLabel.Pixel);
@@ -356,7 +362,9 @@ void TChartScene::Paint(QPainter &aPainter)
 
   aPainter.setClipRect(fPlot);
   for (const TChartAxis *lAxis : {&fLeft, &fTop, &fRight, &fBottom})
-    PaintGrid(aPainter, *lAxis);
+    PaintGrid(aPainter, *lAxis, true);
+  for (const TChartAxis *lAxis : {&fLeft, &fTop, &fRight, &fBottom})
+    PaintGrid(aPainter, *lAxis, false);
   for (const auto &lSeries : fSeries)
     if (lSeries->Visible())
       lSeries->Paint(aPainter);

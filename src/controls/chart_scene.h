@@ -102,7 +102,7 @@ private:
   friend class TChartAxis;
   friend class TChartSeries;
   void ApplyAutomatic();
-  void PaintGrid(QPainter &aPainter, const TChartAxis &aAxis);
+  void PaintGrid(QPainter &aPainter, const TChartAxis &aAxis, bool aMinor);
   void PaintAxis(QPainter &aPainter, const TChartAxis &aAxis);
   template <class T> T *Adopt(std::unique_ptr<T> aSeries);
 

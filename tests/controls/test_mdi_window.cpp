@@ -1,6 +1,7 @@
 #include "winctrl_mdi_window.h"
 #include "winctrl_mdi_window_button.h"
 
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QTest>
@@ -226,4 +227,30 @@ TEST(MdiWindow, CaptionPlacesButtonsAndHidingItGivesChildrenTheWholeClientArea)
     EXPECT_TRUE(lWindow->Button(lType)->isHidden());
   EXPECT_EQ(lChild->geometry(), lClient);
   EXPECT_EQ(lWindow->GetCaptionRect(), lClient);
+}
+
+TEST(MdiWindow, FocusFollowsActivationAndLeavingDeactivatesOnlyGroupZero)
+{
+  TArea lArea;
+  lArea.Client.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&lArea.Client));
+  TwinctrlMdiWindow *lGrouped = lArea.Add(QRect(0, 0, 160, 120), 1);
+  TwinctrlMdiWindow *lFree = lArea.Add(QRect(160, 0, 160, 120), 0);
+  auto *lInside = new QLineEdit(lGrouped);
+  lInside->show();
+  lGrouped->SetFocusControl(lInside);
+  auto *lOutside = new QLineEdit(&lArea.Client);
+  lOutside->setGeometry(0, 400, 100, 20);
+  lOutside->show();
+
+  lGrouped->Activate();
+  EXPECT_EQ(QApplication::focusWidget(), lInside);
+  // Focus moving into a window activates it, as a click would.
+  auto *lFreeEdit = new QLineEdit(lFree);
+  lFreeEdit->show();
+  lFreeEdit->setFocus();
+  EXPECT_TRUE(lFree->Active());
+  lOutside->setFocus();
+  EXPECT_FALSE(lFree->Active());
+  EXPECT_TRUE(lGrouped->Active());
 }
