@@ -133,7 +133,9 @@ TMarketWatchView::TMarketWatchView(QWidget *aParent)
 {
   setObjectName(QStringLiteral("vstSymbols"));
   setModel(fModel);
-  setItemDelegate(new TSymbolRowDelegate(this));
+  auto *lDelegate = new TSymbolRowDelegate(this);
+  setItemDelegate(lDelegate);
+  new TColumnGrowth(this, lDelegate->TextPainter());
   setSelectionBehavior(SelectRows);
   setSelectionMode(SingleSelection);
   setEditTriggers(NoEditTriggers);
