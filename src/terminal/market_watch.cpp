@@ -201,7 +201,8 @@ QAction *TMarketWatchView::AddAction(const char *aName, const char *aCaption)
 void TMarketWatchView::BuildActions()
 {
   QAction *lAction = AddAction("acNewOrder", "Новый ордер");
-  connect(lAction, &QAction::triggered, this, [this] { ExecuteOrder(SelectedSymbol(), this); });
+  connect(lAction, &QAction::triggered, this,
+          [this] { RunCommand([this] { ExecuteOrder(SelectedSymbol(), this); }); });
 
   // Charts come later: until then there is no chart to open or to keep symbols of.
   lAction = AddAction("acNewChart", "Новый график");
