@@ -220,6 +220,13 @@ TEST_F(OrderEntryExchange, MarketSellFromTheDialogChangesTheBalances)
   EXPECT_DOUBLE_EQ(lStop.Price, 100);
   EXPECT_DOUBLE_EQ(lStop.StopPrice, 95);
   EXPECT_DOUBLE_EQ(lStop.OrigQuantity, 1);
+
+  // A symbol the list does not hold: nothing selected, so no best price is asked for.
+  const int lTickers = CountReceived("GET", "/api/v3/ticker/bookTicker");
+  EXPECT_GT(lTickers, 0); // the first dialog asked every second
+  RunWithDialog<TdlgOrder, bool>([] { return ExecuteOrder("NOSUCHUSDT"); },
+                                 [](TdlgOrder *) { PumpFor(1500); });
+  EXPECT_EQ(CountReceived("GET", "/api/v3/ticker/bookTicker"), lTickers);
 }
 
 TEST_F(OrderEntryExchange, ARefusedOrderShowsTheExchangesReasonUntilTheNextSuccess)
