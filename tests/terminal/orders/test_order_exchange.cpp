@@ -64,16 +64,6 @@ protected:
     OrdersExchangeTest::TearDown();
   }
 
-  // Types price and amount into the panel's limit page and presses its button.
-  static void PlaceLimit(TOrderPanel &aPanel, const QString &aPrice, const QString &aAmount)
-  {
-    const QString lTag = aPanel.Side() == TOrderSide::Buy ? "Buy" : "Sell";
-    aPanel.Pages()->setCurrentIndex(0);
-    TypeInto(aPanel.findChild<QLineEdit *>("ed" + lTag + "LimitPrice"), aPrice);
-    TypeInto(aPanel.findChild<QLineEdit *>("ed" + lTag + "LimitAmount"), aAmount);
-    QTest::mouseClick(aPanel.findChild<QPushButton *>("btn" + lTag + "Limit"), Qt::LeftButton);
-  }
-
   TOrderResultRecorder fResults;
 };
 
