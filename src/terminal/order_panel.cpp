@@ -122,8 +122,10 @@ void TOrderPanel::BuildPage(TPageKind aKind)
   auto *lLayout = new QVBoxLayout(lPage.Sheet);
   lLayout->setContentsMargins(0, 0, 0, 8);
   lLayout->addLayout(lForm);
-  lLayout->addStretch(1);
+  // The button stays under the fields however tall the dock is made.
+  lLayout->addSpacing(12);
   lLayout->addWidget(lPage.Button, 0, Qt::AlignHCenter);
+  lLayout->addStretch(1);
 
   // The stop does not enter the total.
   connect(lPage.Price, &QLineEdit::textChanged, this, [this] { RefreshTotals(); });
