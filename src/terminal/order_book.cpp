@@ -107,7 +107,9 @@ TOrderBookView::TOrderBookView(QWidget *aParent)
 {
   setObjectName(QStringLiteral("vstDepth"));
   setModel(fModel);
-  setItemDelegate(new TDepthBarDelegate(this));
+  auto *lDelegate = new TDepthBarDelegate(this);
+  setItemDelegate(lDelegate);
+  new TColumnGrowth(this, lDelegate->TextPainter());
   setSelectionBehavior(SelectRows);
   setSelectionMode(SingleSelection);
   setEditTriggers(NoEditTriggers);

@@ -44,6 +44,8 @@ public:
   void paint(QPainter *aPainter, const QStyleOptionViewItem &aOption,
              const QModelIndex &aIndex) const override;
 
+  TCellTextPainter &TextPainter() const { return fText; }
+
 private:
   mutable TCellTextPainter fText;
 };

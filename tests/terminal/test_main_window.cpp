@@ -278,3 +278,21 @@ TEST_F(MainWindowTest, AboutNamesTheProgramAndItsVersion)
   EXPECT_TRUE(lShown[0].Text.startsWith(QStringLiteral("Vexa ")));
   EXPECT_TRUE(lShown[0].Text.contains(QRegularExpression(QStringLiteral("\\d+\\.\\d+"))));
 }
+
+TEST_F(MainWindowTest, PanelBehindAnotherInATabGroupStaysMarked)
+{
+  Apply(true, uaAuth);
+  TMainDocks &lDocks = fForm->Docks();
+  fForm->tabifyDockWidget(lDocks.dpMarketView, lDocks.dpMarketDepth);
+  lDocks.dpMarketView->raise();
+  PumpFor(50);
+  fForm->RefreshUserInterface();
+  EXPECT_TRUE(Actions().acMarketDepth->isChecked());
+  EXPECT_TRUE(Actions().acMarketView->isChecked());
+  // Its command still hides it (and a second one brings it back).
+  Actions().acMarketDepth->trigger();
+  EXPECT_FALSE(Actions().acMarketDepth->isChecked());
+  Actions().acMarketDepth->trigger();
+  EXPECT_TRUE(Actions().acMarketDepth->isChecked());
+  EXPECT_FALSE(lDocks.dpMarketDepth->isHidden());
+}

@@ -357,6 +357,28 @@ TEST_F(TMarketViewsTest, DepthBarsEndAtTheirShareOfTheRowWidth)
     EXPECT_EQ(lWhite.pixelColor(5, lView.rowViewportPosition(lRow) + 1), QColor(Qt::white));
 }
 
+TEST_F(TMarketViewsTest, ANarrowColumnGrowsToItsWidestTextButAUserWidthStays)
+{
+  FillBook({{101, 0.12345678}}, {{100, 1}});
+  TOrderBookView lView;
+  lView.resize(216, 200);
+  lView.show();
+  lView.RefreshDepth();
+  const int lNeeded = lView.fontMetrics().horizontalAdvance("0.12345678");
+  ASSERT_LT(lView.columnWidth(TOrderBookModel::colQuantity), lNeeded);
+  lView.viewport()->repaint();
+  PumpFor(50);
+  EXPECT_GE(lView.columnWidth(TOrderBookModel::colQuantity), lNeeded);
+
+  // Narrowed by the user with the mouse: it stays narrow through later ticks.
+  QTest::mousePress(lView.horizontalHeader()->viewport(), Qt::LeftButton);
+  lView.setColumnWidth(TOrderBookModel::colQuantity, 40);
+  QTest::mouseRelease(lView.horizontalHeader()->viewport(), Qt::LeftButton);
+  lView.viewport()->repaint();
+  PumpFor(50);
+  EXPECT_EQ(lView.columnWidth(TOrderBookModel::colQuantity), 40);
+}
+
 TEST_F(TMarketViewsTest, VolumeMonitorFormatsWithTheLocaleAndOffersTheSelectedRow)
 {
   const QLocale lOld;
