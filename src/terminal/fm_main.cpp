@@ -1,5 +1,6 @@
 #include "fm_main.h"
 
+#include "chart_host.h"
 #include "consts.h"
 #include "events.h"
 #include "log_writer.h"
@@ -11,6 +12,7 @@
 
 #include <QCloseEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QStatusBar>
 
 TfmMain *fmMain = nullptr;
@@ -43,6 +45,7 @@ TfmMain::TfmMain(QWidget *aParent) : QMainWindow(aParent)
   setWindowTitle(QStringLiteral("Vexa "));
   setMinimumSize(460, 240);
   BuildStatusBar();
+  BuildChartArea();
   SetOnlineMode(false);
   fmMain = this;
 }
@@ -80,6 +83,31 @@ void TfmMain::BuildStatusBar()
   setStatusBar(lBar);
 }
 
+void TfmMain::BuildChartArea()
+{
+  fClient = new QWidget(this);
+  fClient->setObjectName(QStringLiteral("pnlClient"));
+  fClient->setAutoFillBackground(true);
+  QPalette lPalette = fClient->palette();
+  lPalette.setColor(QPalette::Window, QColor(191, 205, 219)); // clBackground
+  fClient->setPalette(lPalette);
+  setCentralWidget(fClient);
+  fChartMenu = new QMenu(this);
+  fChartMenu->setObjectName(QStringLiteral("ppmChart"));
+  fIndicatorMenu = new QMenu(this);
+  fIndicatorMenu->setObjectName(QStringLiteral("ppIndicator"));
+  AttachChartList(this, fClient, fChartMenu, fIndicatorMenu, nullptr);
+}
+
+void TfmMain::LoadCharts()
+{
+  try {
+    ::LoadCharts();
+  } catch (const std::exception &lError) {
+    LogGuarded("FormCreate", lError);
+  }
+}
+
 void TfmMain::LogGuarded(const char *aHandler, const std::exception &aError) const
 {
   WriteLog(QStringLiteral("TfmBaseMain.%1 | %2 : %3")
@@ -95,6 +123,9 @@ void TfmMain::OnNotify(int aEventID, void *aData)
     case BASE_MAIN_SYSTIME:
       if (aData)
         fSysTimePanel->setText(TimeText(*static_cast<TDateTime *>(aData)));
+      break;
+    case MAIN_FORM_CHART_REFRESH:
+      TimerChartRefresh(this, aData);
       break;
     default:
       break;
@@ -177,6 +208,9 @@ void TfmMain::FormClose()
       Unsubscribe(&SysTime->Publisher());
     if (User)
       Unsubscribe(User->Publisher());
+    if (User)
+      User->WaitForThreads();
+    DetachChartList(this);
     // The UI writer outlives the window; leaving it here means no queued event can reach a
     // window that is about to be destroyed.
     if (UIWriter)

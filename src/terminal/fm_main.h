@@ -5,6 +5,7 @@
 #include <QMainWindow>
 
 class QLabel;
+class QMenu;
 
 // The terminal's one main window.
 class TfmMain : public QMainWindow, public TfrmBasic
@@ -23,6 +24,10 @@ public:
   void Deinit();
 
   QLabel *SysTimePanel() const { return fSysTimePanel; }
+  // The area the chart windows live in.
+  QWidget *pnlClient() const { return fClient; }
+  // Reopens the saved charts once the window has its size.
+  void LoadCharts();
   QLabel *StatusText() const { return fStatusText; }
 
   static constexpr unsigned clStatusGreen = 0x009EFB00;
@@ -37,7 +42,12 @@ private:
   void FormClose();
   void LogGuarded(const char *aHandler, const std::exception &aError) const;
 
+  void BuildChartArea();
+
   bool fIsOnline = false;
+  QWidget *fClient = nullptr;
+  QMenu *fChartMenu = nullptr;
+  QMenu *fIndicatorMenu = nullptr;
   bool fClosed = false;
   QLabel *fStatusText = nullptr;
   QLabel *fSysTimePanel = nullptr;
