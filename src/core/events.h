@@ -10,6 +10,9 @@ inline constexpr int BASE_MAIN_USERORDERS = 140;
 inline constexpr int BASE_MAIN_USERORDERSHISTORY = 145;
 inline constexpr int BASE_MAIN_BALANCES = 150;
 inline constexpr int BASE_MAIN_DEPTH = 160;
+// const QString* status text after an order request: the refusal text, or empty once an
+// order succeeded again
+inline constexpr int BASE_MAIN_ORDER_RESULT = 190;
 inline constexpr int BASE_MAIN_CHART_TYPE = 260; // 0 candles, 1 bars, 2 line
 inline constexpr int BASE_MAIN_REFRESH_ACTIVE_WINDOW = 270;
 inline constexpr int BASE_MAIN_ZOOM_REFRESH = 271;

@@ -1,6 +1,7 @@
 #include "log_writer.h"
 
 #include "folders.h"
+#include "journal.h"
 #include "utils.h"
 
 #include <QDate>
@@ -192,9 +193,11 @@ void WriteLog(const QString &aText, TMessageType aMessageType, int aThreadID)
 {
   gWriteLogCalls.fetch_add(1);
   try {
+    const TDateTime lTime = LogClockNow();
+    // The journal is the trader's; unlike the file it does not depend on the login name.
+    Journal().Add(aText, aMessageType, lTime);
     if (TLogWriter *lWriter = LogWriter.get())
-      lWriter->Queue().Push(
-          std::make_unique<TLogMessage>(aText, LogClockNow(), aMessageType, aThreadID));
+      lWriter->Queue().Push(std::make_unique<TLogMessage>(aText, lTime, aMessageType, aThreadID));
   } catch (...) {
     // Logging never raises to its caller, and there is no log left to say it in.
     std::fputs("WriteLog: an entry was lost\n", stderr);

@@ -4,8 +4,8 @@
 
 #include <QDate>
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 QString FloatToStrGeneral(double aValue, const QLocale &aLocale)
@@ -17,9 +17,11 @@ QString FloatToStrGeneral(double aValue, const QLocale &aLocale)
   if (aValue == 0)
     return QStringLiteral("0");
 
-  // 15 significant digits, rounded once by the C library; then only the layout is ours.
-  char lBuffer[32];
-  std::snprintf(lBuffer, sizeof lBuffer, "%.14e", std::fabs(aValue));
+  // 15 significant digits, rounded once by the library; then only the layout is ours.
+  // to_chars, not printf: the C locale of a Russian desktop would put a comma in.
+  char lBuffer[32] = {};
+  std::to_chars(lBuffer, lBuffer + sizeof lBuffer - 1, std::fabs(aValue),
+                std::chars_format::scientific, 14);
   QString lDigits;
   const char *lPos = lBuffer;
   for (; *lPos != 'e'; ++lPos)

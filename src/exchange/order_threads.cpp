@@ -3,6 +3,7 @@
 #include "events.h"
 #include "market_json.h"
 #include "methods.h"
+#include "order_result.h"
 #include "profile.h"
 #include "request_params.h"
 #include "sys_time.h"
@@ -78,6 +79,25 @@ TOrderPostThread::TOrderPostThread(const TOrder &aOrder, TConnectionItem *aAccou
   fAccount = fBinding.Account();
   fMulti = aMulti;
   fOrder = std::make_shared<TOrder>(aOrder);
+  fMainOrder = IsMainAccount(fAccount);
+}
+
+void TOrderPostThread::DoSendRequest(std::unique_ptr<TDBaseMethod> aMethod,
+                                     const TConnectionItem *aAccount, const QString &aRequest,
+                                     QString &aResponse, QString &aError)
+{
+  TBaseOrderThread::DoSendRequest(std::move(aMethod), aAccount, aRequest, aResponse, aError);
+  if (!aError.isEmpty())
+    return; // shown in its own box
+  if (aResponse.isEmpty()) {
+    // The transport has just stored the exchange's reason.
+    const QString lText = OrderRefusalText(GetLastServerError());
+    LogError(lText);
+    PostOrderResult(lText);
+  } else if (fMainOrder) {
+    // Before the copies go out, so that a refused copy's text is not wiped.
+    PostOrderResult(QString());
+  }
 }
 
 std::unique_ptr<TDBaseMethod> TOrderPostThread::NewMethod() const

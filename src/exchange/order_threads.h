@@ -37,9 +37,13 @@ protected:
   const TThreadTexts *Texts() const override { return &cOrderPostThreadTexts; }
   std::unique_ptr<TDBaseMethod> NewMethod() const override;
   const TConnectionItem *RequestAccount() const override { return fBinding.Signer(); }
+  // Tells the status line whether the exchange took the order.
+  void DoSendRequest(std::unique_ptr<TDBaseMethod> aMethod, const TConnectionItem *aAccount,
+                     const QString &aRequest, QString &aResponse, QString &aError) override;
 
 private:
   TAccountBinding fBinding;
+  bool fMainOrder = false; // placed for the main account, not a multi-account copy
 };
 
 // The fields of the cancelled order the cancel needs, copied when the request is created:

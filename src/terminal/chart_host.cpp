@@ -4,9 +4,7 @@
 #include "chart_list.h"
 #include "f_basic.h"
 
-#include <QCoreApplication>
 #include <QMenu>
-#include <QTimer>
 #include <QWidget>
 
 void AttachChartList(TfrmBasic *aWindow, QWidget *aClient, QMenu *aChartMenu, QMenu *aIndicatorMenu,
@@ -27,25 +25,32 @@ void LoadCharts()
     ChartList->Load();
 }
 
-void TimerChartRefresh(QObject *aOwner, void *aItem)
+std::optional<double> SelectedChartPrice()
 {
-  if (!ChartList)
-    return;
-  // Tagged with the chart's place in the list: a chart closed meanwhile is not refreshed.
-  const int lIndex = ChartList->IndexOf(static_cast<TChartItem *>(aItem));
-  auto *lTimer = new QTimer(aOwner);
-  lTimer->setSingleShot(true);
-  lTimer->setInterval(50);
-  QObject::connect(lTimer, &QTimer::timeout, lTimer, [lTimer, lIndex] {
-    lTimer->deleteLater();
-    TChartItem *lItem = ChartList ? ChartList->GetItem(lIndex) : nullptr;
-    if (!lItem)
-      return;
-    lItem->ChartFullRefresh();
-    lItem->ChartFullRefresh();
-  });
-  lTimer->start();
-  QCoreApplication::processEvents();
+  const TChartItem *lItem = ChartList ? ChartList->GetSelected() : nullptr;
+  if (!lItem || lItem->ChartPrice() == 0)
+    return std::nullopt;
+  return lItem->ChartPrice();
+}
+
+int ChartIndexOf(void *aItem)
+{
+  return ChartList ? ChartList->IndexOf(static_cast<TChartItem *>(aItem)) : -1;
+}
+
+bool ChartFullRefresh(int aIndex)
+{
+  TChartItem *lItem = ChartList ? ChartList->GetItem(aIndex) : nullptr;
+  if (!lItem)
+    return false;
+  lItem->ChartFullRefresh();
+  return true;
+}
+
+void NewChart(const QString &aSymbol)
+{
+  if (ChartList && !aSymbol.isEmpty())
+    ChartList->AddNewChart(aSymbol);
 }
 
 void DetachChartList(TfrmBasic *aWindow)
