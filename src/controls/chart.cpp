@@ -17,6 +17,8 @@ TChart::TChart(QWidget *aParent) : QWidget(aParent)
 {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
+  // A click gives it the keyboard focus, which activates the window holding it.
+  setFocusPolicy(Qt::ClickFocus);
   fScene.SetSize(size());
   fScene.OnChanged = [this] { update(); };
 }
@@ -29,7 +31,7 @@ void TChart::Refresh()
 void TChart::Realign()
 {
   fScene.SetSize(size());
-  fScene.Invalidate();
+  fScene.Realign();
 }
 
 void TChart::Invalidate()
@@ -113,13 +115,15 @@ void TChart::mouseReleaseEvent(QMouseEvent *aEvent)
                            lAxis->PixelToValue(lH ? lRect.right() : lRect.top()));
         }
         fZoomed = true;
+        if (OnZoom)
+          OnZoom();
       } else if (fZoomed) {
         fZoomed = false;
         for (size_t lIndex = 0; lIndex < lAxes.size(); ++lIndex)
           lAxes[lIndex]->SetMinMax(fSavedRange[lIndex].first, fSavedRange[lIndex].second);
+        if (OnZoom)
+          OnZoom();
       }
-      if (OnZoom)
-        OnZoom();
     }
     fZoomRect = QRect();
     update();

@@ -19,6 +19,15 @@ using TChartNotifyEvent = std::function<void()>;
 
 // The chart widget: a thin shell that sizes and paints its TChartScene and turns mouse input
 // into the events below and into built-in panning. Everything drawable lives in Scene().
+//
+//   auto *lChart = new TChart(aWindow);
+//   TCandleSeries *lCandles = lChart->Scene().AddCandleSeries();   // bottom and right axes
+//   lCandles->BeginUpdate(); lCandles->AddOHLC(x, o, h, l, c); lCandles->EndUpdate();
+//   lChart->BottomAxis().SetAutomatic(false);
+//   lChart->BottomAxis().SetMinMax(aFrom, aTo);                     // repaints by itself
+//   lChart->Scene().OnAfterDraw = [](QPainter &aPainter) { ... };   // overlay
+//
+// X values are days since 30 Dec 1899 on the date-time bottom axis; any ascending doubles work.
 class TChart : public QWidget
 {
   Q_OBJECT

@@ -33,6 +33,9 @@ int MonthIndex(double aDays)
 
 QDateTime ChartDateToQDateTime(double aDays)
 {
+  // Beyond the year 9999 (or not a number) there is no calendar date to show.
+  if (!(std::fabs(aDays) < 3e6))
+    return QDateTime();
   const double lDay = std::floor(aDays);
   const auto lMsec = static_cast<qint64>(std::llround((aDays - lDay) * 86400000.0));
   return QDateTime(cChartEpoch.addDays(static_cast<qint64>(lDay)), QTime(0, 0), Qt::UTC)
@@ -86,6 +89,19 @@ void TChartAxis::Changed()
   fScene.Invalidate();
 }
 
+void TChartAxis::LookChanged()
+{
+  ForgetLabels();
+  Changed();
+}
+
+void TChartAxis::ForgetLabels()
+{
+  fStepLength = 0;
+  fStaticTexts.clear();
+  fLabelCache.clear();
+}
+
 void TChartAxis::SetMinMax(double aMin, double aMax)
 {
   if (aMin > aMax)
@@ -103,36 +119,36 @@ void TChartAxis::ScrollPixels(double aPixels)
   SetMinMax(fMinimum + lDelta, fMaximum + lDelta);
 }
 
-#define VEXA_AXIS_SETTER(Name, Field, Type)                                                        \
+#define VEXA_AXIS_SETTER(Name, Field, Type, Notify)                                                \
   void TChartAxis::Set##Name(Type aValue)                                                          \
   {                                                                                                \
     if (Field == aValue)                                                                           \
       return;                                                                                      \
     Field = aValue;                                                                                \
-    Changed();                                                                                     \
+    Notify();                                                                                      \
   }
 
-VEXA_AXIS_SETTER(Automatic, fAutomatic, bool)
-VEXA_AXIS_SETTER(Visible, fVisible, bool)
-VEXA_AXIS_SETTER(DateTime, fDateTime, bool)
-VEXA_AXIS_SETTER(DateTimeFormat, fDateTimeFormat, const QString &)
-VEXA_AXIS_SETTER(ValueFormat, fValueFormat, const QString &)
-VEXA_AXIS_SETTER(DesiredIncrement, fDesiredIncrement, double)
-VEXA_AXIS_SETTER(GridVisible, fGridVisible, bool)
-VEXA_AXIS_SETTER(GridColor, fGridColor, const QColor &)
-VEXA_AXIS_SETTER(MinorGridVisible, fMinorGridVisible, bool)
-VEXA_AXIS_SETTER(MinorGridColor, fMinorGridColor, const QColor &)
-VEXA_AXIS_SETTER(MinorTickCount, fMinorTickCount, int)
-VEXA_AXIS_SETTER(TickLength, fTickLength, int)
-VEXA_AXIS_SETTER(InnerTickLength, fInnerTickLength, int)
-VEXA_AXIS_SETTER(MinorTickLength, fMinorTickLength, int)
-VEXA_AXIS_SETTER(TickColor, fTickColor, const QColor &)
-VEXA_AXIS_SETTER(InnerTickColor, fInnerTickColor, const QColor &)
-VEXA_AXIS_SETTER(MinorTickColor, fMinorTickColor, const QColor &)
-VEXA_AXIS_SETTER(LabelsVisible, fLabelsVisible, bool)
-VEXA_AXIS_SETTER(LabelFont, fLabelFont, const QFont &)
-VEXA_AXIS_SETTER(LabelColor, fLabelColor, const QColor &)
-VEXA_AXIS_SETTER(LineColor, fLineColor, const QColor &)
+VEXA_AXIS_SETTER(Automatic, fAutomatic, bool, Changed)
+VEXA_AXIS_SETTER(Visible, fVisible, bool, Changed)
+VEXA_AXIS_SETTER(DateTime, fDateTime, bool, LookChanged)
+VEXA_AXIS_SETTER(DateTimeFormat, fDateTimeFormat, const QString &, LookChanged)
+VEXA_AXIS_SETTER(ValueFormat, fValueFormat, const QString &, LookChanged)
+VEXA_AXIS_SETTER(DesiredIncrement, fDesiredIncrement, double, LookChanged)
+VEXA_AXIS_SETTER(GridVisible, fGridVisible, bool, Changed)
+VEXA_AXIS_SETTER(GridColor, fGridColor, const QColor &, Changed)
+VEXA_AXIS_SETTER(MinorGridVisible, fMinorGridVisible, bool, Changed)
+VEXA_AXIS_SETTER(MinorGridColor, fMinorGridColor, const QColor &, Changed)
+VEXA_AXIS_SETTER(MinorTickCount, fMinorTickCount, int, Changed)
+VEXA_AXIS_SETTER(TickLength, fTickLength, int, Changed)
+VEXA_AXIS_SETTER(InnerTickLength, fInnerTickLength, int, Changed)
+VEXA_AXIS_SETTER(MinorTickLength, fMinorTickLength, int, Changed)
+VEXA_AXIS_SETTER(TickColor, fTickColor, const QColor &, Changed)
+VEXA_AXIS_SETTER(InnerTickColor, fInnerTickColor, const QColor &, Changed)
+VEXA_AXIS_SETTER(MinorTickColor, fMinorTickColor, const QColor &, Changed)
+VEXA_AXIS_SETTER(LabelsVisible, fLabelsVisible, bool, Changed)
+VEXA_AXIS_SETTER(LabelFont, fLabelFont, const QFont &, LookChanged)
+VEXA_AXIS_SETTER(LabelColor, fLabelColor, const QColor &, Changed)
+VEXA_AXIS_SETTER(LineColor, fLineColor, const QColor &, Changed)
 
 #undef VEXA_AXIS_SETTER
 
@@ -156,7 +172,7 @@ double TChartAxis::PixelToValue(double aPixel) const
 
 int TChartAxis::CalcPos(double aValue) const
 {
-  return static_cast<int>(std::lround(ValueToPixel(aValue)));
+  return RoundPixel(ValueToPixel(aValue));
 }
 
 void TChartAxis::SetPixels(int aStart, int aEnd, int aPosition)
@@ -181,6 +197,19 @@ QString TChartAxis::LabelText(double aValue) const
   return lText;
 }
 
+const TChartAxis::TCachedLabel &TChartAxis::CachedLabel(double aValue, const QFontMetrics &aMetrics)
+{
+  auto lIt = fLabelCache.find(aValue);
+  if (lIt == fLabelCache.end()) {
+    if (fLabelCache.size() > 1024)
+      fLabelCache.clear();
+    QString lText = LabelText(aValue);
+    const int lWidth = aMetrics.horizontalAdvance(lText);
+    lIt = fLabelCache.insert(aValue, {std::move(lText), lWidth});
+  }
+  return *lIt;
+}
+
 // The next wider step: a date-time axis walks its minute and month tables, a numeric axis the
 // 1-2-5 series.
 double TChartAxis::NextStep(double aStep) const
@@ -196,19 +225,18 @@ double TChartAxis::NextStep(double aStep) const
   }
   const double lPower = std::pow(10.0, std::floor(std::log10(aStep)));
   const double lMantissa = aStep / lPower;
-  if (lMantissa < 1.5)
-    return 2 * lPower;
-  if (lMantissa < 3.5)
-    return 5 * lPower;
-  return 10 * lPower;
+  const double lNext = lMantissa < 1.5 ? 2 * lPower : (lMantissa < 3.5 ? 5 * lPower : 10 * lPower);
+  // log10 of an exact power may round down; never hand back a step that does not grow.
+  return lNext > aStep ? lNext : aStep * 2;
 }
 
-void TChartAxis::FillLabels(double aStep)
+void TChartAxis::FillLabels(double aStep, const QFontMetrics &aMetrics)
 {
   fLabels.clear();
   fLabelStep = aStep;
-  auto lAdd = [this](double aValue) {
-    fLabels.push_back({aValue, CalcPos(aValue), LabelText(aValue)});
+  auto lAdd = [this, &aMetrics](double aValue) {
+    const TCachedLabel &lLabel = CachedLabel(aValue, aMetrics);
+    fLabels.push_back({aValue, CalcPos(aValue), lLabel.Text, lLabel.Width});
   };
   if (fDateTime && aStep >= 28) {
     const int lMonths = std::max(1, static_cast<int>(std::lround(aStep / cAverageMonth)));
@@ -234,6 +262,19 @@ void TChartAxis::FillLabels(double aStep)
   }
 }
 
+const QStaticText &TChartAxis::StaticText(const QString &aText) const
+{
+  auto lIt = fStaticTexts.find(aText);
+  if (lIt == fStaticTexts.end()) {
+    if (fStaticTexts.size() > 512)
+      fStaticTexts.clear();
+    lIt = fStaticTexts.insert(aText, QStaticText(aText));
+    lIt->setTextFormat(Qt::PlainText);
+    lIt->prepare(QTransform(), fLabelFont);
+  }
+  return *lIt;
+}
+
 void TChartAxis::BuildLabels(const QFontMetrics &aMetrics)
 {
   fLabels.clear();
@@ -243,22 +284,30 @@ void TChartAxis::BuildLabels(const QFontMetrics &aMetrics)
     fLabelStep = 0;
     return;
   }
+  if (fStepLength == lLength && fStepRange == lRange && fLabelStep > 0) {
+    FillLabels(fLabelStep, aMetrics);
+    return;
+  }
+  fStepLength = lLength;
+  fStepRange = lRange;
   // First guess from one label's size, then widen until no two labels overlap.
-  auto lSpace = [&](const QString &aText) {
-    return (Horizontal() ? aMetrics.horizontalAdvance(aText) : aMetrics.height()) + cLabelGap;
-  };
+  auto lSpace = [&](int aWidth) { return (Horizontal() ? aWidth : aMetrics.height()) + cLabelGap; };
   double lStep = fDesiredIncrement > 0 ? fDesiredIncrement : (fDateTime ? 1 / cMinutesPerDay : 0);
-  const double lGuess = lRange * lSpace(LabelText(fMaximum)) / lLength;
+  const double lGuess = lRange * lSpace(aMetrics.horizontalAdvance(LabelText(fMaximum))) / lLength;
+  if (!(lGuess > 0) || !std::isfinite(lGuess)) {
+    fLabelStep = 0;
+    return;
+  }
   if (lStep <= 0) {
     lStep = std::pow(10.0, std::floor(std::log10(lGuess)));
   }
   while (lStep < lGuess)
     lStep = NextStep(lStep);
   for (int lTry = 0; lTry < 40; ++lTry) {
-    FillLabels(lStep);
+    FillLabels(lStep, aMetrics);
     int lNeed = 0;
     for (const TChartAxisLabel &lLabel : fLabels)
-      lNeed = std::max(lNeed, lSpace(lLabel.Text));
+      lNeed = std::max(lNeed, lSpace(lLabel.Width));
     if (lStep * lLength / lRange >= lNeed)
       return;
     lStep = NextStep(lStep);

@@ -2,6 +2,9 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetrics>
+#include <QHash>
+#include <QStaticText>
 #include <QString>
 
 #include <vector>
@@ -16,6 +19,7 @@ struct TChartAxisLabel
   double Value = 0;
   int Pixel = 0;
   QString Text;
+  int Width = 0; // in the label font
 };
 
 // A chart axis: its range, its pixel span on the plot and its look. Values are plain doubles;
@@ -117,11 +121,25 @@ public:
 private:
   friend class TChartScene;
   void Changed();
+  // Format, font or step wishes changed: the remembered step and texts no longer hold.
+  void LookChanged();
+  void ForgetLabels();
   void SetPixels(int aStart, int aEnd, int aPosition);
   // Picks the label step and fills fLabels; aSpace is the pixels one label needs along the axis.
-  void BuildLabels(const class QFontMetrics &aMetrics);
+  void BuildLabels(const QFontMetrics &aMetrics);
   double NextStep(double aStep) const;
-  void FillLabels(double aStep);
+  // Laid-out label texts: a pan mostly redraws texts already seen, and laying out text is the
+  // dearest part of drawing it.
+  const QStaticText &StaticText(const QString &aText) const;
+  void FillLabels(double aStep, const QFontMetrics &aMetrics);
+  struct TCachedLabel
+  {
+    QString Text;
+    int Width;
+  };
+  // Label texts by value: formatting dates and measuring text dominate a layout, and a pan or a
+  // new candle mostly shows values already labelled. The scene's Realign forgets them.
+  const TCachedLabel &CachedLabel(double aValue, const QFontMetrics &aMetrics);
 
   TChartScene &fScene;
   TChartAxisPosition fPosition;
@@ -153,6 +171,32 @@ private:
   QColor fLineColor = Qt::black;
   std::vector<TChartAxisLabel> fLabels;
   double fLabelStep = 0;
+  // The step chosen for the last range width and pixel length; a pan keeps both.
+  double fStepRange = 0;
+  int fStepLength = 0;
+  mutable QHash<QString, QStaticText> fStaticTexts;
+  QHash<double, TCachedLabel> fLabelCache;
+};
+
+// Nearest pixel without a libm call, clamped so that far off-plot values stay representable.
+inline int RoundPixel(double aValue)
+{
+  constexpr double cLimit = 1e6;
+  if (aValue != aValue)
+    return 0; // NaN from a degenerate range
+  aValue = aValue < -cLimit ? -cLimit : (aValue > cLimit ? cLimit : aValue);
+  return static_cast<int>(aValue < 0 ? aValue - 0.5 : aValue + 0.5);
+}
+
+// An axis' value-to-pixel mapping as offset + value * scale, taken once per paint.
+struct TPixelMap
+{
+  explicit TPixelMap(const TChartAxis &aAxis)
+      : Offset(aAxis.ValueToPixel(0)), Scale(aAxis.ValueToPixel(1) - Offset)
+  {
+  }
+  int operator()(double aValue) const { return RoundPixel(Offset + aValue * Scale); }
+  double Offset, Scale;
 };
 
 // Days since 30 Dec 1899 <-> calendar time, no time zone involved.

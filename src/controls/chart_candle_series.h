@@ -57,7 +57,7 @@ private:
   QColor fPenColor = Qt::black;
   int fCandleWidth = 4;
   // Per-colour batches, kept between paints so that a frame allocates nothing.
-  std::vector<QRect> fUpBodies, fDownBodies;
-  std::vector<QLine> fWicks, fUpLines, fDownLines;
-  std::vector<QPointF> fCloses;
+  std::vector<QRect> fUpBodies, fDownBodies;       // outlined
+  std::vector<QRect> fWicks, fUpFills, fDownFills; // filled only
+  std::vector<QPoint> fCloses;
 };

@@ -1,6 +1,7 @@
 #include "chart_scene.h"
 
 #include <QFontMetrics>
+#include <QImage>
 #include <QPainter>
 
 #include <algorithm>
@@ -113,6 +114,13 @@ void TChartScene::Invalidate()
     OnChanged();
 }
 
+void TChartScene::Realign()
+{
+  for (TChartAxis *lAxis : {&fLeft, &fTop, &fRight, &fBottom})
+    lAxis->ForgetLabels();
+  Invalidate();
+}
+
 QRect TChartScene::PlotRect()
 {
   Layout();
@@ -177,7 +185,7 @@ void TChartScene::Layout()
       lAxis->BuildLabels(lMetrics);
       int lText = 0;
       for (const TChartAxisLabel &lLabel : lAxis->fLabels)
-        lText = std::max(lText, lMetrics.horizontalAdvance(lLabel.Text));
+        lText = std::max(lText, lLabel.Width);
       lWidth += lText + cLabelPad;
     }
     if (lAxis == &fRight)
@@ -205,7 +213,7 @@ void TChartScene::Layout()
   fInLayout = false;
 }
 
-void TChartScene::PaintGrid(QPainter &aPainter, const TChartAxis &aAxis)
+void TChartScene::PaintGrid(QPainter &aPainter, const TChartAxis &aAxis, bool aMinor)
 {
   if (!aAxis.fVisible || aAxis.fLabels.empty())
     return;
@@ -216,8 +224,28 @@ void TChartScene::PaintGrid(QPainter &aPainter, const TChartAxis &aAxis)
     else
       aPainter.drawLine(lPlot.left(), aPixel, lPlot.right(), aPixel);
   };
-  if (aAxis.fMinorGridVisible && aAxis.fMinorTickCount > 0) {
-    aPainter.setPen(QPen(aAxis.fMinorGridColor, 1, Qt::DotLine));
+  const QSize lSize = aAxis.Horizontal() ? QSize(1, lPlot.height()) : QSize(lPlot.width(), 1);
+  if (aMinor && aAxis.fMinorGridVisible && aAxis.fMinorTickCount > 0 &&
+      std::max(lSize.width(), lSize.height()) > 1) {
+    // One dotted strip drawn once per size and colour, then blitted: stroking dashes per line
+    // costs several times more. Over an opaque wall the gaps carry the wall's colour, so the
+    // blit is a plain copy; minor grids go first, so they never cut a major line.
+    QImage &lStrip = aAxis.Horizontal() ? fDotsVertical : fDotsHorizontal;
+    const QPoint lGap = aAxis.Horizontal() ? QPoint(0, 1) : QPoint(1, 0);
+    const QRgb lGapColor = fBackWallTransparent ? 0 : fBackWallColor.rgb();
+    if (lStrip.size() != lSize || lStrip.pixel(0, 0) != aAxis.fMinorGridColor.rgba() ||
+        lStrip.pixel(lGap) != lGapColor) {
+      lStrip = QImage(lSize, fBackWallTransparent ? QImage::Format_ARGB32_Premultiplied
+                                                  : QImage::Format_RGB32);
+      lStrip.fill(lGapColor);
+      for (int lDot = 0; lDot < std::max(lSize.width(), lSize.height()); lDot += 2)
+        lStrip.setPixel(aAxis.Horizontal() ? 0 : lDot, aAxis.Horizontal() ? lDot : 0,
+                        aAxis.fMinorGridColor.rgba());
+    }
+    auto lDotted = [&](int aPixel) {
+      aPainter.drawImage(
+          aAxis.Horizontal() ? QPoint(aPixel, lPlot.top()) : QPoint(lPlot.left(), aPixel), lStrip);
+    };
     const auto &lLabels = aAxis.fLabels;
     const double lParts = aAxis.fMinorTickCount + 1;
     // Between labels, and one label step beyond each end so the plot is covered to its edges.
@@ -232,11 +260,11 @@ void TChartScene::PaintGrid(QPainter &aPainter, const TChartAxis &aAxis)
       for (int lPart = 1; lPart < lParts; ++lPart) {
         const double lValue = lFrom + lStep * lPart / lParts;
         if (lValue > aAxis.fMinimum && lValue < aAxis.fMaximum)
-          lLine(aAxis.CalcPos(lValue));
+          lDotted(aAxis.CalcPos(lValue));
       }
     }
   }
-  if (aAxis.fGridVisible) {
+  if (!aMinor && aAxis.fGridVisible) {
     aPainter.setPen(QPen(aAxis.fGridColor, 1));
     for (const TChartAxisLabel &lLabel : aAxis.fLabels)
       lLine(lLabel.Pixel);
@@ -295,7 +323,7 @@ void TChartScene::PaintAxis(QPainter &aPainter, const TChartAxis &aAxis)
   // scale's labels in the corner; any label that would be cut by the chart's edge is left out.
   const int lRightLimit = fRight.fVisible ? fPlot.right() + cLabelPad : lBounds.right();
   for (const TChartAxisLabel &lLabel : aAxis.fLabels) {
-    const int lWidth = lMetrics.horizontalAdvance(lLabel.Text);
+    const int lWidth = lLabel.Width;
     QRect lRect;
     if (aAxis.Horizontal()) {
       const int lTop = lOut > 0 ? lPos + lGap : lPos - lGap - lMetrics.height();
@@ -308,7 +336,7 @@ void TChartScene::PaintAxis(QPainter &aPainter, const TChartAxis &aAxis)
       if (lRect.top() < lBounds.top() || lRect.bottom() > lBounds.bottom())
         continue;
     }
-    aPainter.drawText(lRect.left(), lRect.top() + lMetrics.ascent(), lLabel.Text);
+    aPainter.drawStaticText(lRect.topLeft(), aAxis.StaticText(lLabel.Text));
   }
 }
 
@@ -317,13 +345,26 @@ void TChartScene::Paint(QPainter &aPainter)
   Layout();
   aPainter.save();
   aPainter.setRenderHint(QPainter::Antialiasing, false);
-  aPainter.fillRect(Bounds(), fColor);
-  if (!fBackWallTransparent)
+  if (fBackWallTransparent) {
+    aPainter.fillRect(Bounds(), fColor);
+  } else {
+    // Every pixel once: the plot in the wall colour, the four bands around it in the chart's.
+    const QRect lB = Bounds();
+    aPainter.fillRect(QRect(0, 0, lB.width(), fPlot.top()), fColor);
+    aPainter.fillRect(QRect(0, fPlot.bottom() + 1, lB.width(), lB.height() - fPlot.bottom() - 1),
+                      fColor);
+    aPainter.fillRect(QRect(0, fPlot.top(), fPlot.left(), fPlot.height()), fColor);
+    aPainter.fillRect(
+        QRect(fPlot.right() + 1, fPlot.top(), lB.width() - fPlot.right() - 1, fPlot.height()),
+        fColor);
     aPainter.fillRect(fPlot, fBackWallColor);
+  }
 
   aPainter.setClipRect(fPlot);
   for (const TChartAxis *lAxis : {&fLeft, &fTop, &fRight, &fBottom})
-    PaintGrid(aPainter, *lAxis);
+    PaintGrid(aPainter, *lAxis, true);
+  for (const TChartAxis *lAxis : {&fLeft, &fTop, &fRight, &fBottom})
+    PaintGrid(aPainter, *lAxis, false);
   for (const auto &lSeries : fSeries)
     if (lSeries->Visible())
       lSeries->Paint(aPainter);

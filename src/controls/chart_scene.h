@@ -6,6 +6,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QImage>
 #include <QMargins>
 #include <QRect>
 #include <QSize>
@@ -76,6 +77,8 @@ public:
   void SetTitleColor(const QColor &aValue);
 
   TAfterDrawEvent OnAfterDraw;
+  // Label texts are kept per value until the axis' look changes or Realign runs, so the
+  // callback must answer the same value with the same text meanwhile.
   TAxisLabelEvent OnGetAxisLabel;
 
   // Size of the surface painted on; the widget keeps it equal to its own size.
@@ -88,6 +91,8 @@ public:
   void Layout();
   // Marks the layout stale and asks the owner to repaint.
   void Invalidate();
+  // As Invalidate, and label texts are formatted afresh.
+  void Realign();
   void Paint(QPainter &aPainter);
 
   // Called whenever something visible changed (the widget repaints).
@@ -97,7 +102,7 @@ private:
   friend class TChartAxis;
   friend class TChartSeries;
   void ApplyAutomatic();
-  void PaintGrid(QPainter &aPainter, const TChartAxis &aAxis);
+  void PaintGrid(QPainter &aPainter, const TChartAxis &aAxis, bool aMinor);
   void PaintAxis(QPainter &aPainter, const TChartAxis &aAxis);
   template <class T> T *Adopt(std::unique_ptr<T> aSeries);
 
@@ -114,6 +119,7 @@ private:
   QColor fTitleColor = Qt::black;
   QSize fSize = QSize(400, 300);
   QRect fPlot;
+  QImage fDotsVertical, fDotsHorizontal; // minor grid strips
   bool fLayoutValid = false;
   bool fInLayout = false;
 };

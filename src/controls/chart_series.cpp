@@ -111,6 +111,7 @@ void TChartSeries::SetColor(const QColor &aValue)
   if (fColor == aValue)
     return;
   fColor = aValue;
+  ColorChanged();
   Changed();
 }
 
@@ -198,13 +199,9 @@ void TLineSeries::Paint(QPainter &aPainter)
   if (lFrom >= lTo)
     return;
   fBuffer.clear();
-  const double lX0 = fHorizAxis.ValueToPixel(0);
-  const double lKx = fHorizAxis.ValueToPixel(1) - lX0;
-  const double lY0 = fVertAxis.ValueToPixel(0);
-  const double lKy = fVertAxis.ValueToPixel(1) - lY0;
+  const TPixelMap lX(fHorizAxis), lY(fVertAxis);
   for (size_t lIndex = lFrom; lIndex <= lTo; ++lIndex)
-    fBuffer.emplace_back(std::round(lX0 + fX[lIndex] * lKx) + 0.5,
-                         std::round(lY0 + fY[lIndex] * lKy) + 0.5);
+    fBuffer.emplace_back(lX(fX[lIndex]), lY(fY[lIndex]));
   QPen lPen(fColor, fPenWidth, fPenStyle);
   lPen.setCosmetic(true);
   aPainter.setPen(lPen);
@@ -240,6 +237,7 @@ void TPointSeries::SetPointerStyle(TPointerStyle aValue)
   if (fStyle == aValue)
     return;
   fStyle = aValue;
+  fSprite = QImage();
   Changed();
 }
 
@@ -249,7 +247,13 @@ void TPointSeries::SetPointerSize(int aWidth, int aHeight)
     return;
   fPointerWidth = aWidth;
   fPointerHeight = aHeight;
+  fSprite = QImage();
   Changed();
+}
+
+void TPointSeries::ColorChanged()
+{
+  fSprite = QImage();
 }
 
 int TPointSeries::Clicked(QPoint aPos) const
@@ -269,37 +273,49 @@ int TPointSeries::Clicked(QPoint aPos) const
   return -1;
 }
 
+const QImage &TPointSeries::Sprite()
+{
+  if (!fSprite.isNull())
+    return fSprite;
+  // One marker drawn once and blitted per point: polygons per point cost far more.
+  fSprite = QImage(fPointerWidth + 1, fPointerHeight + 1, QImage::Format_ARGB32_Premultiplied);
+  fSprite.fill(Qt::transparent);
+  QPainter lPainter(&fSprite);
+  lPainter.setPen(QPen(fColor.darker(160), 1));
+  lPainter.setBrush(fColor);
+  const int lW = fPointerWidth, lH = fPointerHeight;
+  switch (fStyle) {
+  case psTriangle: {
+    const QPoint lPoints[3] = {{0, lH}, {lW, lH}, {lW / 2, 0}};
+    lPainter.drawPolygon(lPoints, 3);
+    break;
+  }
+  case psDownTriangle: {
+    const QPoint lPoints[3] = {{0, 0}, {lW, 0}, {lW / 2, lH}};
+    lPainter.drawPolygon(lPoints, 3);
+    break;
+  }
+  case psRectangle:
+    lPainter.drawRect(0, 0, lW - 1, lH - 1);
+    break;
+  case psCircle:
+    lPainter.setRenderHint(QPainter::Antialiasing);
+    lPainter.drawEllipse(QRectF(0.5, 0.5, lW - 1, lH - 1));
+    break;
+  }
+  return fSprite;
+}
+
 void TPointSeries::Paint(QPainter &aPainter)
 {
   const int lFirst = FirstVisibleIndex();
   if (lFirst < 0)
     return;
   const int lLast = LastVisibleIndex();
-  aPainter.setPen(QPen(fColor.darker(160), 1));
-  aPainter.setBrush(fColor);
+  const QImage &lSprite = Sprite();
+  const TPixelMap lX(fHorizAxis), lY(fVertAxis);
   const int lW = fPointerWidth / 2;
   const int lH = fPointerHeight / 2;
-  for (int lIndex = lFirst; lIndex <= lLast; ++lIndex) {
-    const int lX = static_cast<int>(std::lround(CalcXPos(lIndex)));
-    const int lY = fVertAxis.CalcPos(YValue(lIndex));
-    switch (fStyle) {
-    case psTriangle: {
-      const QPoint lPoints[3] = {{lX - lW, lY + lH}, {lX + lW, lY + lH}, {lX, lY - lH}};
-      aPainter.drawPolygon(lPoints, 3);
-      break;
-    }
-    case psDownTriangle: {
-      const QPoint lPoints[3] = {{lX - lW, lY - lH}, {lX + lW, lY - lH}, {lX, lY + lH}};
-      aPainter.drawPolygon(lPoints, 3);
-      break;
-    }
-    case psRectangle:
-      aPainter.drawRect(lX - lW, lY - lH, fPointerWidth - 1, fPointerHeight - 1);
-      break;
-    case psCircle:
-      aPainter.drawEllipse(QPoint(lX, lY), lW, lH);
-      break;
-    }
-  }
-  aPainter.setBrush(Qt::NoBrush);
+  for (int lIndex = lFirst; lIndex <= lLast; ++lIndex)
+    aPainter.drawImage(QPoint(lX(XValue(lIndex)) - lW, lY(YValue(lIndex)) - lH), lSprite);
 }

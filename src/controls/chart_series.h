@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QImage>
 #include <QPoint>
 
 #include <functional>
@@ -11,8 +12,8 @@ class TChartAxis;
 class TChartScene;
 class TChartSeries;
 
-// Double-click on a series: the series, the point index hit (-1 on a line between points) and
-// the position in chart coordinates.
+// Double-click on a series: the series, the point index hit (for a line, the nearer end of the
+// segment hit) and the position in chart coordinates.
 using TSeriesClickEvent = std::function<void(TChartSeries *aSeries, int aIndex, QPoint aPos)>;
 
 // The common part of every series: X values kept in ascending order, so that the visible index
@@ -64,6 +65,7 @@ protected:
   // The index at which a new X keeps the order; appending is the common, cheap case.
   size_t InsertPos(double aX) const;
   virtual void DoClear() = 0;
+  virtual void ColorChanged() {}
   void Changed();
 
   TChartScene &fScene;
@@ -105,7 +107,7 @@ private:
   std::vector<double> fY;
   Qt::PenStyle fPenStyle = Qt::SolidLine;
   int fPenWidth = 1;
-  std::vector<QPointF> fBuffer; // reused by every paint
+  std::vector<QPoint> fBuffer; // reused by every paint
 };
 
 enum TPointerStyle { psTriangle, psDownTriangle, psRectangle, psCircle };
@@ -134,12 +136,15 @@ public:
 
 protected:
   void DoClear() override;
+  void ColorChanged() override;
 
 private:
+  const QImage &Sprite();
+
   std::vector<double> fY;
   std::vector<double> fRadius;
   TPointerStyle fStyle = psTriangle;
   int fPointerWidth = 8;
   int fPointerHeight = 8;
-  std::vector<QPointF> fBuffer;
+  QImage fSprite; // the marker, drawn once per look
 };

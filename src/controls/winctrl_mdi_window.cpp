@@ -545,8 +545,9 @@ void TwinctrlCustomMdiWindow::DrawCaption(QPainter &aPainter)
     lText.setLeft(lText.left() + lIconSlot + 4);
     lText.setRight(lCaption.x() + lCaption.width() - lButtons);
   } else {
-    // Turned a quarter to the left: the text reads upwards from the bottom of the band.
-    lText.setBottom(lText.bottom() + 7 - lIconSlot);
+    // Turned a quarter to the left: the text reads upwards from the bottom of the band, and
+    // starts above the icon rather than under it.
+    lText.setBottom(lText.bottom() - 2 - (lIconSlot > 0 ? lIconSlot + 2 : 0));
     lText.setTop(lCaption.top() + lButtons);
     aPainter.translate(lText.bottomLeft());
     aPainter.rotate(-90);

@@ -83,6 +83,7 @@ public:
   int GroupIndex() const { return fGroupIndex; }
   void SetGroupIndex(int aValue) { fGroupIndex = aValue; }
 
+  // Raised from inside the button press: a handler that ends the window uses deleteLater.
   TwinctrlWindowEvent OnClose, OnMaximize, OnMinimize, OnActivate, OnDeactivate, OnPosChanged;
 
   // Confines to the parent, applies the minimum height and snaps, then applies and reports.

@@ -134,9 +134,43 @@ int main(int argc, char **argv)
   FillChart(*lMain->findChild<TChart *>(), 400, lStart, 97250.5, 7);
   TwinctrlMdiWindow *lSecond = AddWindow(&lClient, QRect(792, 16, 392, 300), "ETHUSDT 5m (100%)");
   FillChart(*lSecond->findChild<TChart *>(), 300, lStart + 0.3, 3650.25, 11);
+  {
+    // The "Yellow On Black" look with bars, to judge contrast and the bar style.
+    TChart &lChart = *lSecond->findChild<TChart *>();
+    lChart.Scene().SetColor(Qt::black);
+    lChart.Scene().SetBackWallColor(Qt::black);
+    for (TChartAxis *lAxis : {&lChart.BottomAxis(), &lChart.RightAxis()}) {
+      lAxis->SetLabelColor(Qt::white);
+      lAxis->SetLineColor(Qt::white);
+      lAxis->SetGridColor(FromBgr(0x808080));
+      lAxis->SetMinorGridColor(FromBgr(0x808080));
+      lAxis->SetInnerTickColor(FromBgr(0x808080));
+      lAxis->SetMinorTickColor(FromBgr(0x808080));
+    }
+    auto *lCandles = static_cast<TCandleSeries *>(lChart.Scene().Series(0));
+    lCandles->SetCandleStyle(csCandleBar);
+    lCandles->SetUpColor(FromBgr(0x00FFFF));
+    lCandles->SetDownColor(FromBgr(0x00FFFF));
+    static_cast<TLineSeries *>(lChart.Scene().Series(4))->SetColor(Qt::white);
+  }
   TwinctrlMdiWindow *lThird = AddWindow(&lClient, QRect(792, 336, 392, 300), "BNBUSDT 5m (50%)");
   FillChart(*lThird->findChild<TChart *>(), 300, lStart + 0.3, 712.8, 13);
   lThird->SetState(wsMinimized);
+  // Caption along the left edge with an icon from an image list.
+  QPixmap lIconPixmap(16, 16);
+  lIconPixmap.fill(Qt::transparent);
+  {
+    QPainter lPainter(&lIconPixmap);
+    lPainter.setBrush(QColor(0xF0, 0xB9, 0x0B));
+    lPainter.setPen(Qt::black);
+    lPainter.drawEllipse(1, 1, 13, 13);
+  }
+  const QList<QIcon> lImages = {QIcon(lIconPixmap)};
+  TwinctrlMdiWindow *lFourth = AddWindow(&lClient, QRect(792, 376, 392, 264), "SOLUSDT 5m (100%)");
+  FillChart(*lFourth->findChild<TChart *>(), 300, lStart + 0.2, 182.35, 17);
+  lFourth->SetCaptionPosition(cpLeft);
+  lFourth->SetImages(&lImages);
+  lFourth->SetIconIndex(0);
   lClient.show();
   lMain->Activate();
 
