@@ -10,6 +10,7 @@
 #include "utils.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -27,7 +28,9 @@
 
 namespace {
 
-constexpr int cDialogWidth = 410;
+// Wide enough for "42,123.450000 / 42,123.460000" in the 27-pixel font.
+constexpr int cDialogWidth = 480;
+constexpr int cPriceFontPixels = 27;
 constexpr int cDialogHeight = 250;
 constexpr int cPanelTop = 104;
 constexpr int cMargin = 8;
@@ -144,6 +147,9 @@ void TdlgOrder::BuildControls()
   cbSymbol = new QComboBox(lTop);
   cbSymbol->setObjectName(QStringLiteral("cbSymbol"));
   cbSymbol->setMaxVisibleItems(20);
+  // The layout gives the width: measuring 3,000 symbol names on the first show costs time.
+  cbSymbol->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  cbSymbol->setMinimumContentsLength(12);
   edQuantity = new QLineEdit(lTop);
   edQuantity->setObjectName(QStringLiteral("edQuantity"));
   edStopLoss = new QLineEdit(lTop);
@@ -164,7 +170,7 @@ void TdlgOrder::BuildControls()
   lblPrice->setObjectName(QStringLiteral("lblPrice"));
   lblPrice->setAlignment(Qt::AlignCenter);
   QFont lFont = lblPrice->font();
-  lFont.setPixelSize(27);
+  lFont.setPixelSize(cPriceFontPixels);
   lblPrice->setFont(lFont);
   btnSell = new QPushButton(QStringLiteral("Sell by Market"), panMarket);
   btnSell->setObjectName(QStringLiteral("btnSell"));
@@ -297,7 +303,19 @@ void TdlgOrder::OnNotify(int aEventID, void *aData)
   fBid = User->Bid();
   fAsk = User->Ask();
   if (panMarket->isVisibleTo(this))
-    lblPrice->setText(QStringLiteral("%1 / %2").arg(BidAskText(fBid), BidAskText(fAsk)));
+    SetPriceText(QStringLiteral("%1 / %2").arg(BidAskText(fBid), BidAskText(fAsk)));
+}
+
+void TdlgOrder::SetPriceText(const QString &aText)
+{
+  // Prices of five digits and more would not fit: the font shrinks rather than cut them.
+  QFont lFont = lblPrice->font();
+  lFont.setPixelSize(cPriceFontPixels);
+  const int lRoom = panMarket->contentsRect().width() - 2 * cMargin;
+  while (lFont.pixelSize() > 12 && QFontMetrics(lFont).horizontalAdvance(aText) > lRoom)
+    lFont.setPixelSize(lFont.pixelSize() - 1);
+  lblPrice->setFont(lFont);
+  lblPrice->setText(aText);
 }
 
 void TdlgOrder::Post(const TOrder &aOrder)

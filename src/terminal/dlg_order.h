@@ -53,6 +53,7 @@ private:
   void cbOrderTypeChange();
   void MarketClick(const QString &aSide);
   void btnExecClick();
+  void SetPriceText(const QString &aText);
   QString ChosenSymbol() const;
   void Post(const TOrder &aOrder);
   void FormClose();

@@ -7,6 +7,8 @@
 namespace {
 
 constexpr int cLeftWidth = 216;
+// The navigator's one column is 124 pixels; its panel adds the frame and the scroll bar.
+constexpr int cNavigatorWidth = 144;
 constexpr int cRightWidth = 162;
 constexpr int cTerminalHeight = 158;
 constexpr int cVolumeHeight = 117;
@@ -67,17 +69,34 @@ void TMainDocks::Arrange()
 
 void TMainDocks::ApplySizes(const QList<QDockWidget *> &aDocks)
 {
+  // A panel appearing takes its room from its neighbours in the area; they get theirs back.
+  QList<QDockWidget *> lDocks;
+  for (const QList<QDockWidget *> &lArea :
+       {QList<QDockWidget *>{dpMarketView, dpMarketDepth, dpNavigate},
+        QList<QDockWidget *>{dpVolumeMonitor, dpTerminal}, QList<QDockWidget *>{dpBuy, dpSell}})
+    for (QDockWidget *lDock : lArea)
+      if (aDocks.contains(lDock)) {
+        lDocks << lArea;
+        break;
+      }
   QList<QDockWidget *> lWide, lHigh;
   QList<int> lWidths, lHeights;
-  for (QDockWidget *lDock : aDocks) {
+  for (QDockWidget *lDock : lDocks) {
     if (lDock->isHidden() || !AtHome(lDock))
+      continue;
+    // One width per column: the order book shares the market watch's.
+    if (lDock == dpMarketDepth && !dpMarketView->isHidden() && AtHome(dpMarketView))
+      continue;
+    if (lDock == dpSell && !dpBuy->isHidden() && AtHome(dpBuy))
       continue;
     if (lDock == dpTerminal || lDock == dpVolumeMonitor) {
       lHigh << lDock;
       lHeights << (lDock == dpTerminal ? cTerminalHeight : cVolumeHeight);
     } else {
       lWide << lDock;
-      lWidths << (lDock == dpBuy || lDock == dpSell ? fRightWidth : cLeftWidth);
+      lWidths << (lDock == dpBuy || lDock == dpSell ? fRightWidth
+                  : lDock == dpNavigate             ? cNavigatorWidth
+                                                    : cLeftWidth);
     }
   }
   if (!lWide.isEmpty())

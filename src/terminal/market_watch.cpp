@@ -154,7 +154,17 @@ TMarketWatchView::TMarketWatchView(QWidget *aParent)
     lHeader->resizeSection(i, cColumns[i].Width);
     setColumnHidden(i, !cColumns[i].Shown);
   }
-  lHeader->setSectionResizeMode(TMarketWatchModel::colSymbol, QHeaderView::Stretch);
+  // The symbol column takes what the others leave, but never less than a long name: with
+  // many columns shown the grid scrolls sideways instead of hiding the names.
+  fSymbolMinWidth = fontMetrics().horizontalAdvance(QStringLiteral("1000SATSUSDT")) +
+                    2 * TCellTextPainter::cCellMargin;
+  connect(lHeader, &QHeaderView::sectionResized, this, [this](int aColumn, int, int aSize) {
+    if (fFitting)
+      return;
+    if (aColumn == TMarketWatchModel::colSymbol)
+      fSymbolMinWidth = std::max(fSymbolMinWidth, aSize);
+    FitSymbolColumn();
+  });
   // The symbol column stays first; the others may be dragged anywhere after it.
   connect(lHeader, &QHeaderView::sectionMoved, this, [lHeader] {
     const int lVisual = lHeader->visualIndex(TMarketWatchModel::colSymbol);
@@ -191,7 +201,8 @@ QAction *TMarketWatchView::AddAction(const char *aName, const char *aCaption)
 void TMarketWatchView::BuildActions()
 {
   QAction *lAction = AddAction("acNewOrder", "Новый ордер");
-  connect(lAction, &QAction::triggered, this, [this] { ExecuteOrder(SelectedSymbol(), this); });
+  connect(lAction, &QAction::triggered, this,
+          [this] { RunCommand([this] { ExecuteOrder(SelectedSymbol(), this); }); });
 
   // Charts come later: until then there is no chart to open or to keep symbols of.
   lAction = AddAction("acNewChart", "Новый график");
@@ -309,6 +320,24 @@ void TMarketWatchView::FitColumns()
   for (int i = TMarketWatchModel::colPrice; i < TMarketWatchModel::ColumnCount; ++i)
     if (!isColumnHidden(i))
       resizeColumnToContents(i);
+}
+
+void TMarketWatchView::FitSymbolColumn()
+{
+  int lOthers = 0;
+  for (int i = 0; i < TMarketWatchModel::ColumnCount; ++i)
+    if (i != TMarketWatchModel::colSymbol && !isColumnHidden(i))
+      lOthers += columnWidth(i);
+  fFitting = true;
+  setColumnWidth(TMarketWatchModel::colSymbol,
+                 std::max(fSymbolMinWidth, viewport()->width() - lOthers));
+  fFitting = false;
+}
+
+void TMarketWatchView::resizeEvent(QResizeEvent *aEvent)
+{
+  QTableView::resizeEvent(aEvent);
+  FitSymbolColumn();
 }
 
 void TMarketWatchView::SetSaveFileAsk(TSaveFileAsk aAsk)

@@ -74,6 +74,7 @@ Q_SIGNALS:
 
 protected:
   void contextMenuEvent(QContextMenuEvent *aEvent) override;
+  void resizeEvent(QResizeEvent *aEvent) override;
 
 private:
   QAction *AddAction(const char *aName, const char *aCaption);
@@ -82,6 +83,7 @@ private:
   void BuildHeaderMenu();
   void ShowColumns(std::initializer_list<int> aColumns, bool aShow);
   void FitColumns();
+  void FitSymbolColumn();
   void OnSelectionChanged();
   // Makes the selected row's symbol the user's symbol when it changed.
   void SyncSelectedSymbol();
@@ -96,6 +98,8 @@ private:
   QMenu *fSymbolSetMenu = nullptr;
   QMenu *fSetDeleteMenu = nullptr;
   QMenu *fHeaderMenu = nullptr;
+  int fSymbolMinWidth = 0;
+  bool fFitting = false;
   QString fLastSymbol;
   TSaveFileAsk fSaveFileAsk;
 };

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -46,12 +47,20 @@ TOrderPanel::TOrderPanel(TOrderSide aSide, QWidget *aParent) : QWidget(aParent),
   // The pages fill the panel without the usual frame.
   fPages->setDocumentMode(true);
   fPages->setUsesScrollButtons(false);
+  // Narrow tabs: all three captions fit the panel's 162 pixels.
+  fPages->tabBar()->setExpanding(true);
+  fPages->setStyleSheet(QStringLiteral(
+      "QTabBar::tab { padding: 3px 4px; margin-top: 2px; border: 1px solid palette(mid); "
+      "border-bottom: none; border-top-left-radius: 3px; border-top-right-radius: 3px; "
+      "background: palette(button); }"
+      "QTabBar::tab:selected { margin-top: 0px; background: palette(window); "
+      "border-color: palette(dark); }"));
   for (TPageKind lKind : {pkLimit, pkMarket, pkStopLimit})
     BuildPage(lKind);
   auto *lLayout = new QVBoxLayout(this);
   lLayout->setContentsMargins(0, 0, 0, 0);
   lLayout->addWidget(fPages);
-  setFixedWidth(cPanelWidth);
+  setMinimumWidth(cPanelWidth);
   connect(fPages, &QTabWidget::currentChanged, this, [this] { PageChange(); });
 }
 
@@ -113,8 +122,10 @@ void TOrderPanel::BuildPage(TPageKind aKind)
   auto *lLayout = new QVBoxLayout(lPage.Sheet);
   lLayout->setContentsMargins(0, 0, 0, 8);
   lLayout->addLayout(lForm);
-  lLayout->addStretch(1);
+  // The button stays under the fields however tall the dock is made.
+  lLayout->addSpacing(12);
   lLayout->addWidget(lPage.Button, 0, Qt::AlignHCenter);
+  lLayout->addStretch(1);
 
   // The stop does not enter the total.
   connect(lPage.Price, &QLineEdit::textChanged, this, [this] { RefreshTotals(); });

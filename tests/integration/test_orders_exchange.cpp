@@ -178,7 +178,8 @@ TEST_F(OrdersExchange, RefusedOrderRefreshesNothingAndFansOutNothing)
   EXPECT_FALSE(Main()->UserOrderList.Loaded);
   EXPECT_FALSE(Main()->UserOrderHistory.Loaded);
   EXPECT_TRUE(Main()->BalanceList.IsEmpty());
-  EXPECT_EQ(fEvents.Total(), 0);
+  // The only notification carries the refusal's text for the status line.
+  EXPECT_EQ(fEvents.Events, std::vector<int>{BASE_MAIN_ORDER_RESULT});
 }
 
 TEST_F(MultiOrdersExchange, MainOrderIsCopiedByRateAndAMultiCancelCancelsAllThree)

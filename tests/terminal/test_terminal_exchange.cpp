@@ -81,6 +81,41 @@ TEST_F(TerminalExchange, CancelAsksFirstAndSendsOnlyOnYes)
   EXPECT_EQ(CountReceived("DELETE", "/api/v3/order"), 1);
 }
 
+namespace {
+
+// Answers yes, but only after the open orders were replaced, as an answer arriving while the
+// question is open replaces them.
+class TReplacingPresenter : public TMessagePresenter
+{
+public:
+  int Present(const QString &, const QString &, TMessageType) override
+  {
+    Profile->MainProfile()->UserOrderList.Clear();
+    Profile->MainProfile()->UserOrderList.Add().OrderID = 1;
+    return mrYes;
+  }
+};
+
+} // namespace
+
+TEST_F(TerminalExchange, CancelSendsTheConfirmedOrderEvenIfTheListChangedMeanwhile)
+{
+  User->OrderPost(LimitBuy(0.01, 50000), Main(), false);
+  TAccountGrid *lOrders = fForm->pcTerminal()->vstOrders();
+  ASSERT_TRUE(PumpUntil([&] { return Rows(lOrders) == 1; }));
+  const std::int64_t lID = Main()->UserOrderList.Items(0).OrderID;
+  lOrders->selectRow(0);
+  const auto lPrevious = SetMessagePresenter(std::make_shared<TReplacingPresenter>());
+  fForm->Actions().acOrderDelete->trigger();
+  SetMessagePresenter(lPrevious);
+  ASSERT_TRUE(PumpUntil([&] { return CountReceived("DELETE", "/api/v3/order") == 1; }));
+  bool lSentOurs = false;
+  for (const TReceived &lRequest : Received())
+    if (lRequest.Method == "DELETE")
+      lSentOurs = (lRequest.Target + lRequest.Body).contains(QStringLiteral("orderId=%1").arg(lID));
+  EXPECT_TRUE(lSentOurs);
+}
+
 TEST_F(TerminalExchange, HidingZeroBalancesOnAndOffAsksForTheAccountTwice)
 {
   PumpUntil([this] { return TWorkerThread::LiveCount() <= fLiveBefore; });

@@ -15,11 +15,14 @@
 #include "workflow.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLocale>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -136,6 +139,31 @@ TEST_F(TerminalPagesTest, TheTenthAccountIsTheLast)
   EXPECT_EQ(lShown[0].Text, QStringLiteral("Достигнут линит в 10 подключений"));
   EXPECT_EQ(lShown[0].Type, mtAlert);
   EXPECT_EQ(Profile->Connections().Count(), cMaxConnections);
+}
+
+TEST_F(TerminalPagesTest, CancellingTheAddDialogChangesNothingButRefreshesTheGrid)
+{
+  for (int i = 0; i < cMaxConnections - 1; ++i)
+    Profile->Connections().Add().Name = QStringLiteral("acc%1").arg(i);
+  TAccountGrid *lGrid = Form().pcTerminal()->vstMulti();
+  ASSERT_EQ(lGrid->model()->rowCount(), 0); // not refreshed yet
+  QString lOpened;
+  bool lFull = false;
+  QTimer::singleShot(100, [&] {
+    if (QDialog *lDialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+      lOpened = lDialog->objectName();
+      const QWidget *lName = lDialog->findChild<QWidget *>(QStringLiteral("panTop"));
+      lFull = lName && !lName->isHidden();
+      lDialog->reject();
+    }
+  });
+  Form().Actions().acMultiAdd->trigger();
+  EXPECT_EQ(lOpened, QStringLiteral("dlgBaseLogon"));
+  EXPECT_TRUE(lFull);
+  EXPECT_EQ(Profile->Connections().Count(), cMaxConnections - 1);
+  EXPECT_FALSE(QFile::exists(Profile->FileName()));
+  EXPECT_EQ(lGrid->model()->rowCount(), cMaxConnections - 1);
+  EXPECT_TRUE(fBoxes.Presenter().Shown().empty());
 }
 
 TEST_F(TerminalPagesTest, DeletingTheLastAccountEmptiesTheGridAndDisablesDelete)

@@ -4,12 +4,14 @@
 // answering a modal dialog from inside its own run without ever blocking.
 
 #include "event_pump.h"
+#include "order_panel.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTimer>
 #include <QtTest/QTest>
 
@@ -80,4 +82,14 @@ R RunWithDialog(const std::function<R()> &aStart, const std::function<void(T *)>
   R lResult = aStart();
   EXPECT_TRUE(lSeen) << "the dialog never showed";
   return lResult;
+}
+
+// Types price and amount into a panel's limit page and presses its button.
+inline void PlaceLimit(TOrderPanel &aPanel, const QString &aPrice, const QString &aAmount)
+{
+  const QString lTag = aPanel.Side() == TOrderSide::Buy ? "Buy" : "Sell";
+  aPanel.Pages()->setCurrentIndex(0);
+  TypeInto(aPanel.findChild<QLineEdit *>("ed" + lTag + "LimitPrice"), aPrice);
+  TypeInto(aPanel.findChild<QLineEdit *>("ed" + lTag + "LimitAmount"), aAmount);
+  QTest::mouseClick(aPanel.findChild<QPushButton *>("btn" + lTag + "Limit"), Qt::LeftButton);
 }

@@ -64,16 +64,6 @@ protected:
     OrdersExchangeTest::TearDown();
   }
 
-  // Types price and amount into the panel's limit page and presses its button.
-  static void PlaceLimit(TOrderPanel &aPanel, const QString &aPrice, const QString &aAmount)
-  {
-    const QString lTag = aPanel.Side() == TOrderSide::Buy ? "Buy" : "Sell";
-    aPanel.Pages()->setCurrentIndex(0);
-    TypeInto(aPanel.findChild<QLineEdit *>("ed" + lTag + "LimitPrice"), aPrice);
-    TypeInto(aPanel.findChild<QLineEdit *>("ed" + lTag + "LimitAmount"), aAmount);
-    QTest::mouseClick(aPanel.findChild<QPushButton *>("btn" + lTag + "Limit"), Qt::LeftButton);
-  }
-
   TOrderResultRecorder fResults;
 };
 
@@ -220,6 +210,13 @@ TEST_F(OrderEntryExchange, MarketSellFromTheDialogChangesTheBalances)
   EXPECT_DOUBLE_EQ(lStop.Price, 100);
   EXPECT_DOUBLE_EQ(lStop.StopPrice, 95);
   EXPECT_DOUBLE_EQ(lStop.OrigQuantity, 1);
+
+  // A symbol the list does not hold: nothing selected, so no best price is asked for.
+  const int lTickers = CountReceived("GET", "/api/v3/ticker/bookTicker");
+  EXPECT_GT(lTickers, 0); // the first dialog asked every second
+  RunWithDialog<TdlgOrder, bool>([] { return ExecuteOrder("NOSUCHUSDT"); },
+                                 [](TdlgOrder *) { PumpFor(1500); });
+  EXPECT_EQ(CountReceived("GET", "/api/v3/ticker/bookTicker"), lTickers);
 }
 
 TEST_F(OrderEntryExchange, ARefusedOrderShowsTheExchangesReasonUntilTheNextSuccess)
