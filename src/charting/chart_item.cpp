@@ -444,8 +444,11 @@ void TChartItem::RefreshChartPrice()
     if (fChartSettings.ChartAutoMove) {
       const double lTarget = RightTarget(ChartNow(), fChartSettings.ChartShift,
                                          CalcMaxVisibleCandleCount(), CalcCandleDistanceDate(), 4);
-      if (const auto lRange = AutoMove(TimeAxis(), lTarget))
+      if (const auto lRange = AutoMove(TimeAxis(), lTarget)) {
         SetTimeAxis(*lRange);
+        // The price scale follows too: otherwise the newest candles scroll into view outside it.
+        FixChartHeight();
+      }
     }
   } catch (const std::exception &e) {
     LogAlert(QStringLiteral("TChartItem.RefreshChartPrice error: ") + QString::fromUtf8(e.what()));

@@ -1,6 +1,7 @@
 #include "fm_main.h"
 
 #include "account_grid.h"
+#include "chart_host.h"
 #include "events.h"
 #include "main_actions.h"
 #include "main_docks.h"
@@ -95,6 +96,11 @@ void TfmMain::FormCreate()
     fDocks = std::make_unique<TMainDocks>(*this);
     BuildViews();
     BuildStatusBar();
+    AttachChartList(this, fClient, fBars.ppmChart, fBars.ppIndicator, nullptr);
+    SetChartHooks({ChartIndexOf, ::ChartFullRefresh});
+    connect(fSymbols, &TMarketWatchView::NewChartRequested, this, &NewChart);
+    fBuyPanel->SetChartPriceSource(SelectedChartPrice);
+    fSellPanel->SetChartPriceSource(SelectedChartPrice);
     fDocks->Arrange();
     ConnectCommands();
     fLoginFormTimer = new QTimer(this);
@@ -285,6 +291,11 @@ void TfmMain::FormShow()
     fSellPanel->ShowFirstPage();
     fLoginFormTimer->start();
   });
+}
+
+void TfmMain::LoadCharts()
+{
+  MainGuarded("FormCreate", [] { ::LoadCharts(); });
 }
 
 void TfmMain::timerLoginFormTimer()
@@ -548,6 +559,7 @@ void TfmMain::FormClose()
     // window that is about to be destroyed.
     if (UIWriter)
       Unsubscribe(&UIWriter->Publisher());
+    DetachChartList(this);
     fDepth->Clear();
     fSymbols->Clear();
     fNavigate->Clear();

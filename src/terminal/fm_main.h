@@ -47,6 +47,8 @@ public:
   TMainDocks &Docks() const { return *fDocks; }
   const TMainBars &Bars() const { return fBars; }
   QLabel *SysTimePanel() const { return fSysTimePanel; }
+  // Reopens the saved charts; once the window has its size, so they come back in their places.
+  void LoadCharts();
   QLabel *StatusText() const { return fStatusText; }
   QStatusBar *panStatus() const;
   QWidget *pnlClient() const { return fClient; }

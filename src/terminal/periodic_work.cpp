@@ -39,6 +39,7 @@ bool TPeriodicWork::ShowMainForm()
     lForm->setGeometry(lScreen->availableGeometry());
   lForm->showMaximized();
   QCoreApplication::processEvents();
+  lForm->LoadCharts();
 
   TProcessOnExit lCleanUp;
   lForm->SendPing();

@@ -313,3 +313,21 @@ TEST_F(ChartItem, ClosedChartIgnoresItsLateThreads)
   lLink->OnNotify(BASE_MAIN_KLINES, 0);
   PumpFor(20);
 }
+
+TEST_F(ChartItem, AutoMoveFollowsTheNewestCandleWithThePriceScale)
+{
+  TChartItem *lItem = NewChart();
+  std::vector<TBar> lBars = Minutes(NowStamp(), 600);
+  Feed(*lItem, lBars);
+  lItem->ChartSettings().Zoom = z3;
+  lItem->ChartSettings().Left = StampToDate(lBars.front().OpenTime); // looking at the oldest
+  lItem->ChartFullRefresh();
+  ASSERT_LT(lItem->Chart()->BottomAxis().Maximum(), UtcPlus3() - 0.1);
+  lItem->ChartSettings().ChartAutoMove = true;
+  lItem->SetChartPrice(lBars.back().Close);
+  lItem->RefreshChartPrice();
+  EXPECT_NEAR(lItem->Chart()->BottomAxis().Maximum(), UtcPlus3(), 5.0 / 86400);
+  const TChartAxis &lPrice = lItem->Chart()->RightAxis();
+  EXPECT_LE(lPrice.Minimum(), lBars.back().Low);
+  EXPECT_GE(lPrice.Maximum(), lBars.back().High);
+}

@@ -3,10 +3,13 @@
 #include "chart_test_env.h"
 
 #include "events.h"
+#include "winctrl_mdi_window_button.h"
 
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPointer>
+#include <QTest>
 
 using namespace chart_test;
 
@@ -169,4 +172,26 @@ TEST_F(ChartListTest, FullModeAndCommandsWithoutASelectedChart)
   fList->SetTabsVisible(true);
   fList->SetTabsVisible(true);
   EXPECT_EQ(fPublished.Count(BASE_MAIN_TABS_REFRESH), 3);
+}
+
+// The window's own buttons: close frees the chart from inside the button's press, maximise
+// takes every chart into full mode.
+TEST_F(ChartListTest, WindowButtonsCloseAndMaximize)
+{
+  TChartItem *lFirst = NewChart(QStringLiteral("BTCUSDT"));
+  NewChart(QStringLiteral("ETHBTC"));
+  QTest::mousePress(lFirst->Window()->Button(btMaximize), Qt::LeftButton);
+  EXPECT_TRUE(fList->FullMode());
+  for (int i = 0; i < 2; ++i)
+    EXPECT_EQ(fList->GetItem(i)->Window()->State(), wsMaximized);
+  QTest::mouseRelease(lFirst->Window()->Button(btMaximize), Qt::LeftButton);
+
+  QPointer<TwinctrlMdiWindow> lWindow = lFirst->Window();
+  QTest::mousePress(lWindow->Button(btClose), Qt::LeftButton);
+  PumpFor(20);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(lWindow.isNull()); // gone once its event had returned
+  ASSERT_EQ(fList->Count(), 1);
+  EXPECT_EQ(fList->GetItem(0)->Symbol(), QStringLiteral("ETHBTC"));
+  EXPECT_EQ(SavedFile().value("charts").toArray().size(), 1);
 }
