@@ -18,7 +18,10 @@ bool TSysTime::DoActionTimerTick()
   if (fTickCounter % 5 == 0 || fTickCounter == 1)
     DoEvery5Second();
   DoEverySecond();
-  SetTime(Time() + cOneSecond);
+  // An unset clock stays unset: a tick from zero would pass for a server time, and signed
+  // requests would go out stamped 1899.
+  if (HasTime())
+    SetTime(Time() + cOneSecond);
   return true;
 }
 

@@ -18,6 +18,8 @@ public:
 
   // Written on the GUI thread only; read as one value from any thread.
   TDateTime Time() const { return fTime.load(); }
+  // False until the first server time has been set.
+  bool HasTime() const { return Time() != 0.0; }
   void SetTime(TDateTime aValue);
   bool DoActionTimerTick();
 

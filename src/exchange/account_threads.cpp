@@ -9,6 +9,7 @@
 #include "ui_writer.h"
 #include "user.h"
 #include "utils.h"
+#include "workflow.h"
 
 #include <QElapsedTimer>
 #include <QJsonDocument>
@@ -20,6 +21,7 @@ namespace {
 std::function<void()> gRefreshOrdersBubbles;
 
 const QString cNoAccount = QStringLiteral("no account to sign the request");
+const QString cNoSymbol = QStringLiteral("no symbol selected for the order history");
 constexpr unsigned long cTimeWaitStepMs = 50;
 
 void PostNotification(int aEventID)
@@ -43,6 +45,23 @@ void TAccountBinding::Bind(TConnectionItem *aAccount)
 TConnectionItem *TAccountBinding::Alive() const
 {
   return fLife.expired() ? nullptr : fAccount;
+}
+
+void TAccountBinding::NoteRefusal(const TRefusal &aRefusal) const
+{
+  if (!IsKeyRefusal(aRefusal))
+    return;
+  if (TConnectionItem *lAccount = Alive())
+    lAccount->SetKeysRefused(fSigner.ApiKey, fSigner.SecretKey);
+}
+
+bool IsKeyRefusal(const TRefusal &aRefusal)
+{
+  if (aRefusal.Status == 401)
+    return true;
+  const QJsonValue lCode =
+      QJsonDocument::fromJson(aRefusal.Body.toUtf8()).object().value(QStringLiteral("code"));
+  return lCode.isDouble() && (lCode.toInt() == -2014 || lCode.toInt() == -2015);
 }
 
 TConnectionItem *MainAccount()
@@ -76,11 +95,14 @@ void SetRefreshOrdersBubbles(std::function<void()> aProc)
 TCheckLoadedStep CheckLoadedStep(const TConnectionItem &aAccount, bool aAuthorised,
                                  bool aSymbolSelected)
 {
+  if (aAccount.KeysRefused())
+    return clsNothing;
   if (!aAccount.UserOrderList.Loaded && aAuthorised && aSymbolSelected)
     return clsOpenOrders;
   if (!aAccount.UserOrderHistory.Loaded && aAuthorised && aSymbolSelected)
     return clsHistory;
-  if (!aAccount.BalanceList.IsEmpty())
+  // An account that holds nothing answers with no balances (or only hidden zero ones).
+  if (!aAccount.BalanceList.IsEmpty() || aAccount.BalanceList.Loaded)
     return clsComplete;
   if (aAuthorised)
     return clsAccount;
@@ -108,9 +130,16 @@ void TAccountThread::DoMakeRequest()
   fRequest = AccountQuery(SysTime->GetTimeStamp());
 }
 
+void TAccountThread::DoExecute()
+{
+  Check();
+  if (fOnVerdict && fAuth != uaUndefined)
+    Synchronize([this] { fOnVerdict(fAuth); });
+}
+
 // The verdict is uaAuth exactly when the exchange accepted the signed request and answered
 // with a balances array; a rejected key gives an empty answer and uaUnauth.
-void TAccountThread::DoExecute()
+void TAccountThread::Check()
 {
   fAuth = uaUndefined;
   if (!IsWorking()) {
@@ -118,8 +147,9 @@ void TAccountThread::DoExecute()
     return;
   }
   if (!ServerTimeCame()) {
+    // The keys were never shown to the exchange: undetermined, to be checked once the time
+    // has come, not refused for the whole run.
     LogError(cAccountNoServerTime);
-    fAuth = uaUnauth;
     return;
   }
   DoMakeRequest();
@@ -136,6 +166,7 @@ void TAccountThread::DoExecute()
   }
   DoParseResponse();
   if (fResponse.isEmpty()) {
+    Synchronize([this] { fBinding.NoteRefusal(fRefusal); });
     fAuth = uaUnauth;
     return;
   }
@@ -153,8 +184,8 @@ bool TAccountThread::ServerTimeCame() const
     return true; // DoMakeRequest waits without limit
   QElapsedTimer lTimer;
   lTimer.start();
-  while (!SysTime || SysTime->Time() == 0.0) {
-    if (Terminated() || lTimer.elapsed() >= fTimeWaitLimitMs)
+  while (!SysTime || !SysTime->HasTime()) {
+    if (Terminated() || TransportStopped() || lTimer.elapsed() >= fTimeWaitLimitMs)
       return false;
     QThread::msleep(cTimeWaitStepMs);
   }
@@ -186,6 +217,7 @@ void TAccountThread::DoOutput()
     return;
   const bool lNoZero = User && User->Input() && User->Input()->NoZeroBalance();
   lAccount->BalanceList.Clear();
+  lAccount->BalanceList.Loaded = true;
   for (const QJsonValue &lValue : fRootNode.toArray()) {
     if (!lValue.isObject())
       continue;
@@ -221,7 +253,16 @@ void TOrdersListThread::DoMakeRequest()
   WaitForServerTime();
   // The selection may change meanwhile on the GUI thread; it is read once, as one value.
   const QString lSymbol = User && User->Input() ? User->Input()->Symbol() : QString();
+  if (lSymbol.isEmpty() && NeedsSymbol())
+    RaiseThreadError(cNoSymbol);
   fRequest = OrdersQuery(SysTime->GetTimeStamp(), lSymbol);
+}
+
+void TOrdersListThread::DoParseResponse()
+{
+  if (fResponse.isEmpty())
+    Synchronize([this] { fBinding.NoteRefusal(fRefusal); });
+  TBaseAuthThread::DoParseResponse();
 }
 
 void FillUserOrderList(TUserOrderList &aList, const QJsonArray &aOrders)
@@ -282,4 +323,19 @@ std::unique_ptr<TDBaseMethod> TAllOrdersThread::NewMethod() const
 void TAllOrdersThread::DoNotify()
 {
   PostNotification(BASE_MAIN_USERORDERSHISTORY);
+}
+
+bool StartAccountCheck(TConnectionItem *aAccount, std::function<void(TUserAuth)> aOnVerdict)
+{
+  if (!Workflow || Workflow->State() != wfsWorking)
+    return false;
+  TConnectionItem *lAccount = aAccount ? aAccount : MainAccount();
+  std::shared_ptr<void> lSlot = lAccount ? lAccount->BeginRequest(adBalances, false) : nullptr;
+  if (!lSlot)
+    return false;
+  auto lThread = std::make_unique<TAccountThread>(lAccount);
+  lThread->HoldSlot(std::move(lSlot));
+  lThread->SetOnVerdict(std::move(aOnVerdict));
+  TWorkerThread::StartFreeOnTerminate(std::move(lThread));
+  return true;
 }

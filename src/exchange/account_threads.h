@@ -27,12 +27,20 @@ public:
   const TConnectionItem *Signer() const { return fAccount ? &fSigner : nullptr; }
   // GUI thread: the account while it still exists, else nullptr.
   TConnectionItem *Alive() const;
+  // Keeps the account's claim on its request kind until the request is destroyed.
+  void HoldSlot(std::shared_ptr<void> aSlot) { fSlot = std::move(aSlot); }
+  // GUI thread: remembers that the exchange refused the keys this request was signed with.
+  void NoteRefusal(const TRefusal &aRefusal) const;
 
 private:
   TConnectionItem *fAccount = nullptr;
   std::weak_ptr<const bool> fLife;
   TConnectionItem fSigner;
+  std::shared_ptr<void> fSlot;
 };
+
+// The exchange refused the keys themselves: HTTP 401, or code -2014 or -2015.
+bool IsKeyRefusal(const TRefusal &aRefusal);
 
 // The main profile as the account requests see it: the profile's, else the transport's source.
 TConnectionItem *MainAccount();
@@ -50,9 +58,12 @@ class TAccountThread : public TBaseAuthThread
 public:
   explicit TAccountThread(TConnectionItem *aAccount = nullptr);
   TUserAuth Auth() const { return fAuth; }
-  // A waited-for check gives up (uaUnauth) when the server time has not come within aMs:
+  // A waited-for check gives up (uaUndefined) when the server time has not come within aMs:
   // before the clock runs, nothing else would ever ask for it again. 0: wait as long as it takes.
   void SetTimeWaitLimit(int aMs) { fTimeWaitLimitMs = aMs; }
+  // Called on the GUI thread with the verdict once it is uaAuth or uaUnauth.
+  void SetOnVerdict(std::function<void(TUserAuth)> aProc) { fOnVerdict = std::move(aProc); }
+  void HoldSlot(std::shared_ptr<void> aSlot) { fBinding.HoldSlot(std::move(aSlot)); }
 
 protected:
   void DoExecute() override;
@@ -65,12 +76,19 @@ protected:
   const TConnectionItem *RequestAccount() const override { return fBinding.Signer(); }
 
 private:
+  void Check();
   bool ServerTimeCame() const;
 
   std::atomic<TUserAuth> fAuth = uaUndefined;
   int fTimeWaitLimitMs = 0;
   TAccountBinding fBinding;
+  std::function<void(TUserAuth)> fOnVerdict;
 };
+
+// Starts a free-running credential check of aAccount (nullptr: the main profile) whose verdict
+// reaches aOnVerdict on the GUI thread. Nothing unless the workflow is working or while a
+// balance request of the account is outstanding; answers whether it started.
+bool StartAccountCheck(TConnectionItem *aAccount, std::function<void(TUserAuth)> aOnVerdict);
 
 inline const QString cAccountNoServerTime =
     QStringLiteral("TUser.Account error: no server time, the keys were not checked");
@@ -80,10 +98,14 @@ class TOrdersListThread : public TBaseAuthThread
 {
 public:
   explicit TOrdersListThread(TConnectionItem *aAccount);
+  void HoldSlot(std::shared_ptr<void> aSlot) { fBinding.HoldSlot(std::move(aSlot)); }
 
 protected:
   void DoMakeRequest() override;
+  void DoParseResponse() override;
   void DoOutput() override;
+  // The exchange refuses the request without a symbol.
+  virtual bool NeedsSymbol() const { return false; }
   const TConnectionItem *RequestAccount() const override { return fBinding.Signer(); }
   virtual TUserOrderList &TargetList(TConnectionItem &aAccount) const = 0;
 
@@ -118,6 +140,7 @@ protected:
   {
     return aAccount.UserOrderHistory;
   }
+  bool NeedsSymbol() const override { return true; }
 };
 
 // Fills aList from an order array answer and marks it loaded; elements that are not objects
@@ -132,9 +155,9 @@ void SetRefreshOrdersBubbles(std::function<void()> aProc);
 enum class TCheckLoadedStep {
   clsOpenOrders = 0, // request the open orders; not complete
   clsHistory = 1,    // request the order history; not complete
-  clsComplete = 2,   // balances present: complete
+  clsComplete = 2,   // balances answered: complete
   clsAccount = 3,    // request the balances; not complete
-  clsNothing = 4     // not authorised: nothing to fetch, complete
+  clsNothing = 4     // not authorised or keys refused: nothing to fetch, complete
 };
 using enum TCheckLoadedStep;
 

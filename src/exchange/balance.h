@@ -17,6 +17,9 @@ public:
 class TBalanceList : public TOwnedList<TBalance>
 {
 public:
+  // True once the exchange has answered with the account's balances, even with none.
+  bool Loaded = false;
+
   // "ASSET= free, locked" for every asset holding something, joined by "; ".
   QString AsString(const QLocale &aLocale = QLocale()) const;
 };

@@ -131,7 +131,7 @@ void TBaseThread::DoSendRequest(std::unique_ptr<TDBaseMethod> aMethod,
                                 const TConnectionItem *aAccount, const QString &aRequest,
                                 QString &aResponse, QString &aError)
 {
-  SendRequest(std::move(aMethod), aAccount, aRequest, aResponse, aError);
+  SendRequest(std::move(aMethod), aAccount, aRequest, aResponse, aError, fRefusal);
 }
 
 void TBaseThread::LogError(const QString &aText) const

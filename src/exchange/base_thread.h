@@ -2,6 +2,7 @@
 
 #include "methods.h"
 #include "thread_texts.h"
+#include "trade_engine_client.h"
 #include "worker_thread.h"
 
 #include <QJsonValue>
@@ -77,6 +78,8 @@ protected:
   QString fRequest;
   QString fResponse;
   QString fError;
+  // The exchange's HTTP error when it refused the request (DoSendRequest fills it).
+  TRefusal fRefusal;
 };
 
 // Raises the template's error type with a text of this system.

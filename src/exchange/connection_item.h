@@ -11,11 +11,16 @@
 
 class TProfile;
 
+// The free-running requests that fetch an account's data.
+enum class TAccountData { adBalances = 0, adOpenOrders = 1, adHistory = 2 };
+using enum TAccountData;
+
 // One exchange account. The keys are plain text in memory only; the file keeps them enciphered.
 class TConnectionItem
 {
 public:
-  TConnectionItem() = default;
+  TConnectionItem();
+  ~TConnectionItem();
   TConnectionItem(const TConnectionItem &) = delete;
   TConnectionItem &operator=(const TConnectionItem &) = delete;
 
@@ -48,8 +53,27 @@ public:
   // belonged to other keys.
   void ResetAccountData();
 
+  // At most one free-running request of each kind is outstanding for an account (GUI thread).
+  bool Pending(TAccountData aKind) const;
+  // Claims aKind for a request about to start; the request keeps the token until it is
+  // destroyed. None while one is outstanding: then, with aFollowUp, one more is started once
+  // that one has ended (a refresh asked meanwhile must not be lost).
+  std::shared_ptr<void> BeginRequest(TAccountData aKind, bool aFollowUp);
+
+  // The exchange refused these keys (-2014, -2015, HTTP 401): nothing is asked for this
+  // account again until its keys change.
+  bool KeysRefused() const;
+  void SetKeysRefused(const QString &aApiKey, const QString &aSecretKey);
+
 private:
+  struct TRequestState;
+  void RequestAgain(TAccountData aKind);
+
   std::shared_ptr<const bool> fLife = std::make_shared<const bool>(true);
+  std::shared_ptr<TRequestState> fRequests;
+  bool fRefused = false;
+  QString fRefusedApiKey;
+  QString fRefusedSecretKey;
 };
 
 // The further accounts, at most cMaxConnections.

@@ -76,3 +76,8 @@ void TDMethodTickerBookTicker::Init()
 {
   SetRow(fMethod, fAuth, fResource, "GET", false, "api/v3/ticker/bookTicker");
 }
+
+void TDMethodExchangeInfo::Init()
+{
+  SetRow(fMethod, fAuth, fResource, "GET", false, "api/v3/exchangeInfo");
+}

@@ -131,3 +131,13 @@ public:
 protected:
   void Init() override;
 };
+
+// The symbols' trading rules (the lot step and minimum quantity of the copies of an order).
+class TDMethodExchangeInfo : public TDBaseMethod
+{
+public:
+  TDMethodExchangeInfo() { TDMethodExchangeInfo::Init(); }
+
+protected:
+  void Init() override;
+};

@@ -1,6 +1,8 @@
 #include "order_threads.h"
 
 #include "events.h"
+#include "log_writer.h"
+#include "lot_size.h"
 #include "market_json.h"
 #include "methods.h"
 #include "order_result.h"
@@ -58,6 +60,26 @@ QString OrderCreatedText(const QJsonObject &aAnswer)
            aAnswer.value(QStringLiteral("type")).toString(),
            AsFloatStr(JsonNumber(aAnswer.value(QStringLiteral("price")))),
            AsFloatStr(JsonNumber(aAnswer.value(QStringLiteral("origQty")))));
+}
+
+bool FitCopyToLot(TOrder &aCopy, const QString &aAccountName)
+{
+  const std::optional<TLotSize> lLot =
+      User ? User->LotSizes().Find(aCopy.fSymbol) : std::optional<TLotSize>();
+  if (!lLot)
+    return true;
+  // Toward zero: a copy rounded up could pass the account's free balance.
+  const double lQuantity = RoundDownToStep(aCopy.fQuantity, lLot->Step);
+  if (lQuantity <= 0 || lQuantity < lLot->MinQty) {
+    WriteLog(QStringLiteral("TOrderPostThread.DoOutput: no copy for \"%1\": quantity %2 of %3 "
+                            "is below the minimum %4")
+                 .arg(aAccountName, AsFloatStr(aCopy.fQuantity), aCopy.fSymbol,
+                      AsFloatStr(lLot->MinQty)),
+             mtAlert);
+    return false;
+  }
+  aCopy.fQuantity = lQuantity;
+  return true;
 }
 
 void RefreshAccountData(TConnectionItem *aAccount)
@@ -119,31 +141,30 @@ void TOrderPostThread::DoOutput()
 {
   if (!fRootNode.isObject())
     RaiseThreadError(cOrderPostThreadTexts.MissingDocument);
-  if (!fBinding.Alive())
-    return;
-  if (IsMainAccount(fBinding.Alive()))
-    Msg(cOrderCreatedText + OrderCreatedText(fRootNode.toObject()), mtInfo);
-
-  // The box runs a local event loop: the account may have gone meanwhile.
   TConnectionItem *lAccount = fBinding.Alive();
   if (!lAccount)
     return;
   RefreshAccountData(lAccount);
-
-  if (!fMulti || !Profile || !User)
-    return;
-  const double lLot = fOrder->fQuantity;
-  TConnectionItems &lConnections = Profile->Connections();
-  for (int i = 0; i < lConnections.Count(); ++i) {
-    TConnectionItem &lConnection = lConnections.Items(i);
-    TOrder lCopy = *fOrder;
-    lCopy.fQuantity = lLot * lConnection.Rate;
-    // A rate of 0 (or less) keeps the account out of multi-account trading: the exchange
-    // would refuse such a quantity anyway.
-    if (!(lCopy.fQuantity > 0))
-      continue;
-    User->OrderPost(lCopy, &lConnection, false);
+  // The copies go before the box: the trader may leave it open for long, and the cancel
+  // pairs copies by placing time.
+  if (fMulti && Profile && User) {
+    const double lLot = fOrder->fQuantity;
+    TConnectionItems &lConnections = Profile->Connections();
+    for (int i = 0; i < lConnections.Count(); ++i) {
+      TConnectionItem &lConnection = lConnections.Items(i);
+      TOrder lCopy = *fOrder;
+      lCopy.fQuantity = lLot * lConnection.Rate;
+      // A rate of 0 (or less) keeps the account out of multi-account trading: the exchange
+      // would refuse such a quantity anyway.
+      if (!(lCopy.fQuantity > 0))
+        continue;
+      if (!FitCopyToLot(lCopy, lConnection.Name))
+        continue;
+      User->OrderPost(lCopy, &lConnection, false);
+    }
   }
+  if (IsMainAccount(lAccount))
+    Msg(cOrderCreatedText + OrderCreatedText(fRootNode.toObject()), mtInfo);
 }
 
 void TOrderPostThread::DoNotify()
@@ -179,27 +200,24 @@ void TOrderDeleteThread::DoMakeRequest()
 
 void TOrderDeleteThread::DoOutput()
 {
-  if (!fBinding.Alive())
-    return;
-  if (IsMainAccount(fBinding.Alive()))
-    Msg(cOrderDeletedText, mtInfo);
-
   TConnectionItem *lAccount = fBinding.Alive();
   if (!lAccount)
     return;
   RefreshAccountData(lAccount);
-
-  if (!fMulti || !Profile || !User)
-    return;
-  const TDateTime lTime = StampToDate(fUserOrder.Time);
-  TConnectionItems &lConnections = Profile->Connections();
-  for (int i = 0; i < lConnections.Count(); ++i) {
-    TConnectionItem &lConnection = lConnections.Items(i);
-    const TUserOrder *lCopy = lConnection.UserOrderList.FindBy(
-        fUserOrder.Symbol, fUserOrder.OrderType, fUserOrder.Side, lTime);
-    if (lCopy)
-      User->OrderDelete(*lCopy, &lConnection, false);
+  // The copies are cancelled before the box, which may stay open for long.
+  if (fMulti && Profile && User) {
+    const TDateTime lTime = StampToDate(fUserOrder.Time);
+    TConnectionItems &lConnections = Profile->Connections();
+    for (int i = 0; i < lConnections.Count(); ++i) {
+      TConnectionItem &lConnection = lConnections.Items(i);
+      const TUserOrder *lCopy = lConnection.UserOrderList.FindBy(
+          fUserOrder.Symbol, fUserOrder.OrderType, fUserOrder.Side, lTime);
+      if (lCopy)
+        User->OrderDelete(*lCopy, &lConnection, false);
+    }
   }
+  if (IsMainAccount(lAccount))
+    Msg(cOrderDeletedText, mtInfo);
 }
 
 void TOrderDeleteThread::DoNotify()

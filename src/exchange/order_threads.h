@@ -79,5 +79,10 @@ private:
   TAccountBinding fBinding;
 };
 
+// Fits a multi-account copy to its symbol's lot rule: the quantity rounded toward zero to the
+// step; false (and logged) when that falls below the minimum. Without a known rule the copy
+// stays as it is. GUI thread.
+bool FitCopyToLot(TOrder &aCopy, const QString &aAccountName);
+
 // The refresh after placing or cancelling: balances, history, open orders. GUI thread.
 void RefreshAccountData(TConnectionItem *aAccount);

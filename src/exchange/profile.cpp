@@ -4,12 +4,15 @@
 #include "log_writer.h"
 #include "utils.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QJsonValue>
 
 #include <stdexcept>
+
+#include <unistd.h>
 
 std::unique_ptr<TProfile> Profile;
 
@@ -29,12 +32,42 @@ QJsonObject KeysObject(const TConnectionItem &aItem)
                      {QStringLiteral("secret_key"), Encrypt(aItem.SecretKey)}};
 }
 
-void ReportFailure(const QString &aOperation, const std::exception &aError)
+void ReportFailure(const QString &aOperation, const std::exception &aError,
+                   const QString &aNote = QString())
 {
   const QString lMessage = QString::fromStdString(aError.what());
   WriteLog(QStringLiteral("TProfile.") + aOperation + QStringLiteral(" error: ") + lMessage,
            mtAlert);
-  Alert(lMessage);
+  Alert(aNote.isEmpty() ? lMessage : lMessage + QLatin1Char('\n') + aNote);
+}
+
+// A copy of aFileName beside it, as "<name>.bak" or, when that holds something else already,
+// the first free "<name>.bak.N"; an existing copy is never replaced. Returns the copy's name
+// (an earlier identical copy counts); raises when none can be made.
+QString KeepCopy(const QString &aFileName)
+{
+  QFile lOriginal(aFileName);
+  if (!lOriginal.open(QIODevice::ReadOnly))
+    throw std::runtime_error(lOriginal.errorString().toStdString());
+  const QByteArray lData = lOriginal.readAll();
+  for (int i = 0; i < 100; ++i) {
+    const QString lName =
+        aFileName + QStringLiteral(".bak") + (i ? QStringLiteral(".%1").arg(i) : QString());
+    QFile lCopy(lName);
+    if (lCopy.exists()) {
+      if (lCopy.open(QIODevice::ReadOnly) && lCopy.readAll() == lData)
+        return lName;
+      continue;
+    }
+    // NewOnly: a copy that appeared meanwhile is not replaced either.
+    if (!lCopy.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                    QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+      throw std::runtime_error(lCopy.errorString().toStdString());
+    if (lCopy.write(lData) != lData.size() || !lCopy.flush() || ::fsync(lCopy.handle()) != 0)
+      throw std::runtime_error(lCopy.errorString().toStdString());
+    return lName;
+  }
+  throw std::runtime_error("too many earlier copies");
 }
 
 } // namespace
@@ -58,12 +91,34 @@ bool TProfile::LoadFromFile()
     LoadDefault();
     return SaveToFile();
   }
+  fPartial = false;
   try {
     ReadConfig();
+    if (fPartial)
+      KeepOriginal();
     return true;
   } catch (const std::exception &lError) {
-    ReportFailure(QStringLiteral("LoadFromFile"), lError);
+    // What was not read would be lost with the next save.
+    ReportFailure(QStringLiteral("LoadFromFile"), lError, KeepOriginal());
     return false;
+  }
+}
+
+QString TProfile::KeepOriginal()
+{
+  try {
+    const QString lCopy = KeepCopy(fFileName);
+    WriteLog(QStringLiteral("TProfile.LoadFromFile: the original is kept as ") + lCopy, mtInfo);
+    return QStringLiteral("Исходный файл сохранён как ") + lCopy;
+  } catch (const std::exception &lError) {
+    fSaveBlocked = true;
+    const QString lReason = QString::fromStdString(lError.what());
+    WriteLog(QStringLiteral("TProfile.LoadFromFile error: the original could not be kept: ") +
+                 lReason,
+             mtAlert);
+    return QStringLiteral("Исходный файл сохранить не удалось (%1), поэтому он не будет "
+                          "перезаписан")
+        .arg(lReason);
   }
 }
 
@@ -84,6 +139,7 @@ void TProfile::ReadConfig()
   for (const QJsonValue &lValue : lProfiles.toArray()) {
     if (fConnections.IsFull()) {
       Alert(cConnectionLimitText);
+      fPartial = true;
       break;
     }
     if (!lValue.isObject())
@@ -103,6 +159,10 @@ void TProfile::ReadConfig()
 bool TProfile::SaveToFile()
 {
   try {
+    if (fSaveBlocked)
+      throw std::runtime_error(QStringLiteral("config.json не перезаписан: он прочитан не "
+                                              "полностью, а его копию сохранить не удалось")
+                                   .toStdString());
     QJsonArray lProfiles;
     for (int i = 0; i < fConnections.Count(); ++i) {
       const TConnectionItem &lItem = fConnections.Items(i);

@@ -45,12 +45,17 @@ public:
 
 private:
   void ReadConfig();
+  // Copies a file that was read only in part aside before a save can replace it; the text
+  // for the trader says where it went (or that saving stays off for this run).
+  QString KeepOriginal();
 
   TUIVisible fUIVisible;
   std::unique_ptr<TConnectionItem> fMain = std::make_unique<TConnectionItem>();
   std::unique_ptr<TConnectionItem> fBuffer;
   TConnectionItems fConnections{this};
   QString fFileName;
+  bool fPartial = false;
+  bool fSaveBlocked = false;
 };
 
 extern std::unique_ptr<TProfile> Profile;

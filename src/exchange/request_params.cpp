@@ -1,6 +1,7 @@
 #include "request_params.h"
 
 #include "sys_time.h"
+#include "trade_engine_client.h"
 #include "worker_thread.h"
 
 #include <array>
@@ -66,8 +67,8 @@ QString AsFloatStr(double aValue)
 
 void WaitForServerTime(const TWorkerThread *aThread)
 {
-  while (!SysTime || SysTime->Time() == 0.0) {
-    if (aThread && aThread->Terminated())
+  while (!SysTime || !SysTime->HasTime()) {
+    if ((aThread && aThread->Terminated()) || TransportStopped())
       throw std::runtime_error("terminated while waiting for the server time");
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }

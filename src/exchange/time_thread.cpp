@@ -13,9 +13,11 @@
 TDateTime ParseRespond(const QString &aJSONStr)
 {
   const QJsonDocument lDocument = QJsonDocument::fromJson(aJSONStr.toUtf8());
-  if (lDocument.isNull())
+  // An answer without a usable time must leave the clock alone, not move it to 1970.
+  const QJsonValue lValue = lDocument.object().value(QStringLiteral("serverTime"));
+  const qint64 lStamp = lValue.isDouble() ? lValue.toInteger() : 0;
+  if (lStamp <= 0)
     RaiseThreadError(QStringLiteral("TSysTimeThread.Execute ParseRespond error"));
-  const auto lStamp = lDocument.object().value(QStringLiteral("serverTime")).toInteger();
   return StampToDate(lStamp);
 }
 

@@ -19,6 +19,6 @@ private:
   TDateTime fDateTime = 0;
 };
 
-// The server time of a time answer; an answer without "serverTime" gives the date of stamp 0.
-// Raises when the text is no JSON document.
+// The server time of a time answer. Raises when the text is no JSON document or carries no
+// positive "serverTime".
 TDateTime ParseRespond(const QString &aJSONStr);

@@ -16,6 +16,7 @@
 #include <curl/curl.h>
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <stdexcept>
@@ -43,10 +44,22 @@ struct TExchange
   int ReadTimeoutMs = cReadTimeoutMs;
   bool RequestSent = false;
   bool IdleExpired = false;
+  bool CutOff = false;
   std::chrono::steady_clock::time_point LastActivity;
 };
 
 using TClock = std::chrono::steady_clock;
+
+// The transport's shut-down state, read by every exchange and its progress callback.
+std::atomic<bool> gStopped{false};
+std::atomic<TClock::rep> gCutOffAt{TClock::time_point::max().time_since_epoch().count()};
+
+bool CutOff()
+{
+  return TClock::now().time_since_epoch().count() >= gCutOffAt.load();
+}
+
+const char *const cClosingText = "the terminal is closing";
 
 void InitCurl()
 {
@@ -105,6 +118,10 @@ int OnDebug(CURL *, curl_infotype aType, char *aData, size_t aSize, void *aExcha
 int OnProgress(void *aExchange, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
   auto *lExchange = static_cast<TExchange *>(aExchange);
+  if (CutOff()) {
+    lExchange->CutOff = true;
+    return 1;
+  }
   if (!lExchange->RequestSent)
     return 0;
   const auto lIdle = std::chrono::duration_cast<std::chrono::milliseconds>(TClock::now() -
@@ -251,9 +268,12 @@ void SetTrustStore(CURL *aHandle, const QString &aCAFile)
   Check(curl_easy_setopt(aHandle, CURLOPT_CAINFO_BLOB, &lBlob), "CAINFO_BLOB");
 }
 
+// Only ever the configured server: without the workflow there is none to go to.
 QString ServerURL()
 {
-  return Workflow ? Workflow->ServerURL() : cDefaultServerURL;
+  if (!Workflow)
+    throw std::runtime_error("no exchange server is configured");
+  return Workflow->ServerURL();
 }
 
 } // namespace
@@ -309,7 +329,7 @@ TTradeEngineClient::~TTradeEngineClient() = default;
 
 QString TTradeEngineClient::GetURL(const QString &aResource) const
 {
-  return JoinURL(ServerURL(), aResource);
+  return Workflow ? JoinURL(Workflow->ServerURL(), aResource) : QString();
 }
 
 bool TTradeEngineClient::ExecuteCommand(std::unique_ptr<TDBaseMethod> aDMethod,
@@ -328,11 +348,14 @@ bool TTradeEngineClient::ExecuteCommand(const QString &aMethod, bool aAuth, QStr
 {
   bool lResult = false;
   aResponse.clear();
+  fRefusal = TRefusal();
   QString lResponseText;
   QString lURL;
   QString lRawHeaders;
   TFailure lFailure;
   try {
+    if (gStopped.load())
+      throw std::runtime_error(cClosingText);
     const QString lBase = ServerURL();
     const QString lOrigin = TRateLimitGate::Origin(lBase);
     TRateLimitGate &lGate = TRateLimitGate::Instance();
@@ -371,6 +394,7 @@ bool TTradeEngineClient::ExecuteCommand(const QString &aMethod, bool aAuth, QStr
       lFailure.Message = lExchange.StatusLine.isEmpty() ? QStringLiteral("HTTP/1.1 %1").arg(lStatus)
                                                         : lExchange.StatusLine;
       lFailure.Body = QString::fromUtf8(lExchange.Body);
+      fRefusal = TRefusal{static_cast<int>(lStatus), lFailure.Body};
       if (lStatus == 429 || lStatus == 418)
         lGate.HoldBack(lOrigin, TRateLimitGate::RetryAfterSeconds(lExchange.RetryAfter),
                        static_cast<int>(lStatus));
@@ -378,7 +402,9 @@ bool TTradeEngineClient::ExecuteCommand(const QString &aMethod, bool aAuth, QStr
       long lOsErrno = 0;
       curl_easy_getinfo(lHandle, CURLINFO_OS_ERRNO, &lOsErrno);
       lFailure.Kind = IsSocketFailure(lCode, lOsErrno) ? fkSocket : fkOther;
-      if (lExchange.IdleExpired)
+      if (lExchange.CutOff)
+        lFailure.Message = QString::fromLatin1(cClosingText);
+      else if (lExchange.IdleExpired)
         lFailure.Message = QStringLiteral("Read timed out: no data from the exchange for %1 ms")
                                .arg(fReadTimeoutMs);
       else if (fHttp->ErrorText[0] != '\0')
@@ -415,6 +441,7 @@ void TTradeEngineThread::Execute()
     TTradeEngineClient lClient(ThreadID());
     lClient.SetProfileCon(fProfile);
     lClient.ExecuteCommand(std::move(fMethod), fRequest, fResponse);
+    fRefusal = lClient.Refusal();
   } catch (const std::exception &e) {
     fError = QString::fromUtf8(e.what());
   } catch (...) {
@@ -424,17 +451,52 @@ void TTradeEngineThread::Execute()
     WriteLog(QStringLiteral("TTradeEngineThread.Execute error: ") + fError, mtAlert, ThreadID());
 }
 
+void CutTransfersIn(int aMs)
+{
+  const TClock::rep lAt =
+      (TClock::now() + std::chrono::milliseconds(aMs)).time_since_epoch().count();
+  TClock::rep lCurrent = gCutOffAt.load();
+  while (lAt < lCurrent && !gCutOffAt.compare_exchange_weak(lCurrent, lAt)) {
+  }
+}
+
+void StopTransport()
+{
+  gStopped = true;
+  CutTransfersIn(cReadTimeoutMs);
+}
+
+bool TransportStopped()
+{
+  return gStopped.load();
+}
+
+void ResumeTransport()
+{
+  gStopped = false;
+  gCutOffAt = TClock::time_point::max().time_since_epoch().count();
+}
+
 void SendRequest(std::unique_ptr<TDBaseMethod> aMethod, const TConnectionItem *aProfile,
                  const QString &aRequest, QString &aResponse, QString &aError)
 {
+  TRefusal lRefusal;
+  SendRequest(std::move(aMethod), aProfile, aRequest, aResponse, aError, lRefusal);
+}
+
+void SendRequest(std::unique_ptr<TDBaseMethod> aMethod, const TConnectionItem *aProfile,
+                 const QString &aRequest, QString &aResponse, QString &aError, TRefusal &aRefusal)
+{
   aResponse.clear();
   aError.clear();
+  aRefusal = TRefusal();
   try {
     TTradeEngineThread lThread(std::move(aMethod), aProfile, aRequest);
     lThread.Start();
     lThread.WaitFor();
     aResponse = lThread.Response();
     aError = lThread.Error();
+    aRefusal = lThread.Refusal();
   } catch (const std::exception &e) {
     aError = QString::fromUtf8(e.what());
   } catch (...) {

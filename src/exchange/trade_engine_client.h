@@ -14,6 +14,14 @@ class TDBaseMethod;
 inline constexpr int cConnectTimeoutMs = 5000;
 inline constexpr int cReadTimeoutMs = 15000;
 
+// What the exchange said when it answered with an HTTP error: status and body, for callers
+// that act on the kind of refusal. Empty when the request succeeded or never got an answer.
+struct TRefusal
+{
+  int Status = 0;
+  QString Body;
+};
+
 // One HTTPS exchange with the exchange's REST interface: TLS 1.2 only, certificates verified
 // against the system's trust store plus the optional CA file of server.json, no cookies, no
 // connection kept afterwards. Built, used for one exchange and freed on one thread.
@@ -41,6 +49,8 @@ public:
                       const QString &aRequest, const QString &aResource);
 
   QString GetURL(const QString &aResource) const;
+  // The HTTP error of the last exchange, if it ended in one.
+  const TRefusal &Refusal() const { return fRefusal; }
 
 private:
   struct THttp;
@@ -48,6 +58,7 @@ private:
   int fThread = 0;
   const TConnectionItem *fProfile = nullptr;
   int fReadTimeoutMs = cReadTimeoutMs;
+  TRefusal fRefusal;
 };
 
 // The transport thread: one exchange on a thread of its own, read and freed by SendRequest.
@@ -60,6 +71,7 @@ public:
 
   const QString &Response() const { return fResponse; }
   const QString &Error() const { return fError; }
+  const TRefusal &Refusal() const { return fRefusal; }
 
 protected:
   void Execute() override;
@@ -70,10 +82,22 @@ private:
   QString fRequest;
   QString fResponse;
   QString fError;
+  TRefusal fRefusal;
 };
+
+// Shut-down of the transport. CutTransfersIn: exchanges still under way aMs from now are cut
+// off then. StopTransport: no exchange starts any more, and those under way are cut off within
+// one read timeout at the latest. ResumeTransport undoes both (a new run of the terminal).
+void CutTransfersIn(int aMs);
+void StopTransport();
+bool TransportStopped();
+void ResumeTransport();
 
 // Runs one exchange on a new transport thread and waits for it. aResponse is the answer (empty
 // on failure, the reason then in the log and the last server error); aError is the message of
 // an unexpected failure, otherwise empty. Never raises. aProfile signs the signed methods.
 void SendRequest(std::unique_ptr<TDBaseMethod> aMethod, const TConnectionItem *aProfile,
                  const QString &aRequest, QString &aResponse, QString &aError);
+// The same, also handing back the exchange's HTTP error when it refused the request.
+void SendRequest(std::unique_ptr<TDBaseMethod> aMethod, const TConnectionItem *aProfile,
+                 const QString &aRequest, QString &aResponse, QString &aError, TRefusal &aRefusal);

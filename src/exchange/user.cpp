@@ -1,6 +1,7 @@
 #include "user.h"
 
 #include "depth.h"
+#include "exchange_info_thread.h"
 #include "market_threads.h"
 #include "ping_thread.h"
 #include "symbol_show_list.h"
@@ -96,6 +97,18 @@ void TUser::Ticker24hrVolume()
 {
   if (Working())
     TWorkerThread::StartFreeOnTerminate(std::make_unique<TTicker24hrVolumeThread>());
+}
+
+void TUser::ExchangeInfo()
+{
+  if (!Working() || !fExchangeInfoRunning.expired())
+    return;
+  auto lThread = std::make_unique<TExchangeInfoThread>();
+  // The thread holds the claim until it is destroyed.
+  auto lClaim = std::make_shared<TExchangeInfoThread *>(lThread.get());
+  lThread->SetClaim(lClaim);
+  fExchangeInfoRunning = lClaim;
+  TWorkerThread::StartFreeOnTerminate(std::move(lThread));
 }
 
 void TUser::WaitForThreads()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "d_classes.h"
+#include "lot_size.h"
 #include "user_input_data.h"
 
 #include <QString>
@@ -45,6 +46,9 @@ public:
   void TickerBookTicker(const QString &aSymbol);
   void DepthEx();
   void Ticker24hrVolume();
+  // The symbols' lot rules; at most one request is outstanding.
+  void ExchangeInfo();
+  TLotSizeList &LotSizes() { return fLotSizes; }
 
   // Account and orders (user_orders.cpp). A null account means the main profile.
   void OpenOrdersEx(TConnectionItem *aAccount = nullptr);
@@ -63,6 +67,8 @@ private:
   std::unique_ptr<TDPublisher> fPublisher;
   double fBid = 0;
   double fAsk = 0;
+  TLotSizeList fLotSizes;
+  std::weak_ptr<void> fExchangeInfoRunning;
 };
 
 extern std::unique_ptr<TUser> User;

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <exception>
 #include <stdexcept>
 
@@ -141,6 +142,19 @@ void RunOnMainThread(const std::function<void()> &aProc)
     throw std::runtime_error("the main thread did not take the hand-over");
   if (lError)
     std::rethrow_exception(lError);
+}
+
+void PostToMainThread(std::function<void()> aProc)
+{
+  try {
+    QCoreApplication *lApp = QCoreApplication::instance();
+    if (!lApp)
+      aProc();
+    else
+      QMetaObject::invokeMethod(lApp, std::move(aProc), Qt::QueuedConnection);
+  } catch (...) {
+    std::fputs("PostToMainThread: a call was lost\n", stderr);
+  }
 }
 
 void ProcessMessages()

@@ -59,5 +59,9 @@ private:
 // the GUI thread or when there is no application object.
 void RunOnMainThread(const std::function<void()> &aProc);
 
+// Queues aProc to run on the GUI thread later, without waiting; runs it at once when there is
+// no application object. Never raises.
+void PostToMainThread(std::function<void()> aProc);
+
 // Processes pending events when called on the GUI thread; does nothing elsewhere.
 void ProcessMessages();

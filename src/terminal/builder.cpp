@@ -11,6 +11,7 @@
 #include "profile.h"
 #include "sys_time.h"
 #include "timer.h"
+#include "trade_engine_client.h"
 #include "ui_writer.h"
 #include "user.h"
 #include "worker_thread.h"
@@ -21,8 +22,40 @@
 #include <QThread>
 
 namespace {
-// Longest a request can still be on the wire: connect plus one read timeout.
-constexpr qint64 cFinishWaitMs = 20000;
+
+// The transport cuts every exchange off within one read timeout once it is stopped; the
+// margin covers a thread's last steps after that (logging, its GUI hand-overs).
+constexpr qint64 cFinishWaitMs = cReadTimeoutMs + 2000;
+
+// Serves the GUI thread until no request thread is left; false when some still run after
+// the longest an exchange can take.
+bool WaitForRequestThreads()
+{
+  QElapsedTimer lWait;
+  lWait.start();
+  while (TWorkerThread::LiveCount() > 0 && lWait.elapsed() < cFinishWaitMs) {
+    QThread::msleep(20);
+    QCoreApplication::processEvents();
+  }
+  return TWorkerThread::LiveCount() == 0;
+}
+
+// A thread that should have ended long ago still runs: what it may read is left in place
+// rather than freed under it.
+void LeaveSharedObjects()
+{
+  WriteLog(QStringLiteral("TBuilder.DestroyOnFinish error: %1 request threads still run; "
+                          "the shared objects are left in place")
+               .arg(TWorkerThread::LiveCount()),
+           mtAlert);
+  (void)Workflow.release();
+  (void)SysTime.release();
+  (void)Profile.release();
+  (void)User.release();
+  (void)LogWriter.release();
+  (void)UIWriter.release();
+}
+
 } // namespace
 
 TBuilder::TBuilder() = default;
@@ -36,6 +69,7 @@ TBuilder &Builder()
 
 void TBuilder::BuildOnStart()
 {
+  ResumeTransport();
   Folders = std::make_unique<TFolders>();
   LogWriter = std::make_unique<TLogWriter>();
   for (int i = 0; i < 3; ++i)
@@ -63,17 +97,15 @@ void TBuilder::DestroyOnFinish()
 {
   if (Timer)
     Timer->Deinit();
+  // No request starts from here on, and none outlives the singletons it reads.
+  StopTransport();
   QThread::msleep(1000);
   QCoreApplication::processEvents();
-  // Free-running requests past the close wait would otherwise reach destroyed singletons.
-  QElapsedTimer lWait;
-  lWait.start();
-  while (TWorkerThread::LiveCount() > 0 && lWait.elapsed() < cFinishWaitMs) {
-    QThread::msleep(20);
-    QCoreApplication::processEvents();
-  }
+  const bool lQuiet = WaitForRequestThreads();
   // The main window has closed; nothing may reach it once the singletons start to go.
   delete fmMain;
+  if (!lQuiet)
+    LeaveSharedObjects();
   SysTime.reset();
   SetRefreshOrdersBubbles({});
   ChartList.reset();
@@ -98,15 +130,19 @@ void TBuilder::Abandon()
   delete fmMain;
   if (Workflow)
     Workflow->SetHost(nullptr);
+  // What the requests of the failed start read stays until they have ended.
+  StopTransport();
+  if (User)
+    User->WaitForThreads();
+  if (!WaitForRequestThreads())
+    LeaveSharedObjects();
   Timer.reset();
   SetRefreshOrdersBubbles({});
   ChartList.reset();
   UIWriter.reset();
   SysTime.reset();
-  if (User) {
-    User->WaitForThreads();
+  if (User)
     User->DeInit();
-  }
   User.reset();
   SetMainProfileSource({});
   Profile.reset();

@@ -3,6 +3,7 @@
 #include "message_presenter.h"
 #include "start.h"
 #include "utils.h"
+#include "worker_thread.h"
 
 #include <QApplication>
 #include <QDir>
@@ -44,6 +45,8 @@ int main(int argc, char *argv[])
   SetMessagePresenter(std::make_shared<TQtMessagePresenter>());
 
   const int lResult = RunTerminal();
-  curl_global_cleanup();
+  // Never under a thread still inside the HTTP client.
+  if (TWorkerThread::LiveCount() == 0)
+    curl_global_cleanup();
   return lResult;
 }

@@ -1,10 +1,13 @@
 #include "periodic_work.h"
 
+#include "account_threads.h"
 #include "chart_list.h"
 #include "connection_item.h"
 #include "fm_main.h"
 #include "profile.h"
 #include "symbol_show_list.h"
+#include "sys_time.h"
+#include "trade_engine_client.h"
 #include "user.h"
 #include "utils.h"
 
@@ -45,15 +48,18 @@ bool TPeriodicWork::ShowMainForm()
   lForm->SendPing();
   User->Time();
   User->Ticker24hrEx();
+  User->ExchangeInfo();
   User->Input()->SetAuth(uaUndefined);
   TConnectionItem *lMain = Profile->MainProfile();
   if (!lMain->ApiKey.isEmpty() && !lMain->SecretKey.isEmpty()) {
     SetLastServerError(QString());
+    fAuthChecked = true; // no second check from a clock update while this one waits
     User->Input()->SetAuth(lMain->AccountEx(nullptr, false));
     if (User->Input()->GetAuth() == uaAuth) {
       User->AllOrdersEx(nullptr);
       User->OpenOrdersEx(nullptr);
     }
+    fAuthChecked = User->Input()->GetAuth() != uaUndefined || !SysTime || SysTime->HasTime();
   }
   lForm->InitUserInterface();
   return true;
@@ -90,17 +96,33 @@ void TPeriodicWork::Once(TWorkflowMode aMode)
 {
   if (!Trades(aMode))
     return;
+  const TConnectionItem *lMain = Profile->MainProfile();
+  if (!fAuthChecked && User->Input()->GetAuth() == uaUndefined && !lMain->ApiKey.isEmpty() &&
+      !lMain->SecretKey.isEmpty() && StartAccountCheck(nullptr, [](TUserAuth aAuth) {
+        if (!User || User->Input()->GetAuth() != uaUndefined)
+          return;
+        User->Input()->SetAuth(aAuth);
+        if (aAuth == uaAuth) {
+          User->AllOrdersEx(nullptr);
+          User->OpenOrdersEx(nullptr);
+        }
+      }))
+    fAuthChecked = true;
   if (!Profile->MainProfile()->CheckLoaded())
     return;
   TConnectionItems &lConnections = Profile->Connections();
   for (int i = 0; i < lConnections.Count(); ++i)
     lConnections.Items(i).CheckLoaded();
-  if (User->SymbolShowList()->Count() == 0 && User->Input()->GetAuth() == uaAuth)
+  if (User->SymbolShowList()->Count() == 0 && User->Input()->GetAuth() == uaAuth) {
     User->Ticker24hrEx();
+    User->ExchangeInfo();
+  }
 }
 
 void TPeriodicWork::Close()
 {
+  // Whatever is still on the wire gets one read timeout from now; nothing may hold the close.
+  CutTransfersIn(cReadTimeoutMs);
   if (fmMain)
     fmMain->Deinit();
   User->WaitForThreads();

@@ -12,4 +12,9 @@ public:
   void EveryMinute(TWorkflowMode aMode) override;
   void Once(TWorkflowMode aMode) override;
   void Close() override;
+
+private:
+  // Whether the main keys have been put to the exchange with a server time. The start-up
+  // check cannot be when the clock is late; the keys are then checked once the time is in.
+  bool fAuthChecked = false;
 };

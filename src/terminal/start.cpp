@@ -5,6 +5,7 @@
 #include "log_writer.h"
 #include "ui_writer.h"
 #include "utils.h"
+#include "workflow.h"
 
 #include <QApplication>
 
@@ -20,7 +21,10 @@ int RunTerminal()
     Builder().Abandon();
     return EXIT_FAILURE;
   }
-  const int lResult = QApplication::exec();
+  // Start-up serves events while it waits on the exchange, so the window may already have
+  // been closed; its quit was lost then (no loop ran yet) and a loop now would never end.
+  const bool lClosed = !fmMain || (Workflow && Workflow->State() == wfsClosing);
+  const int lResult = lClosed ? EXIT_SUCCESS : QApplication::exec();
   Builder().DestroyOnFinish();
   UIWriter.reset();
   return lResult;

@@ -58,6 +58,12 @@ protected:
     SysTime.reset();
     Workflow.reset();
   }
+  // A first server time, as the start-up's time request brings it.
+  void StartClock()
+  {
+    SysTime->SetTime(EncodeDateTime(2024, 6, 1, 12, 0, 0));
+    fHost.Calls.clear();
+  }
   TRecordingHost fHost;
 };
 
@@ -65,6 +71,7 @@ protected:
 
 TEST_F(WorkflowTest, FiveSecondWorkOnTicksZeroOneAndEveryFifth)
 {
+  StartClock();
   std::vector<int> lFiveTicks;
   for (int lTick = 0; lTick < 21; ++lTick) {
     const int lBefore = fHost.Count("five");
@@ -79,6 +86,7 @@ TEST_F(WorkflowTest, FiveSecondWorkOnTicksZeroOneAndEveryFifth)
 
 TEST_F(WorkflowTest, TickOrderIsFiveThenSecondThenClock)
 {
+  StartClock();
   SysTime->DoActionTimerTick();
   ASSERT_GE(fHost.Calls.size(), 3u);
   EXPECT_EQ(fHost.Calls[0], "five");
@@ -105,13 +113,35 @@ TEST_F(WorkflowTest, ClosedWorkflowStartsNothingButTheClockStillPublishes)
 {
   TTimeRecorder lRecorder;
   SysTime->Publisher().Subscribe(&lRecorder, 0);
+  StartClock();
   Workflow->SetState(wfsClosing);
   EXPECT_EQ(fHost.Count("close"), 1);
   fHost.Calls.clear();
   for (int i = 0; i < 6; ++i)
     SysTime->DoActionTimerTick();
   EXPECT_TRUE(fHost.Calls.empty());
-  EXPECT_EQ(lRecorder.Times.size(), 6u);
+  EXPECT_EQ(lRecorder.Times.size(), 7u); // the first time, then six ticks
+  SysTime->Publisher().Unsubscribe(&lRecorder, 0);
+}
+
+// Until the first server time the clock does not run: the periodic requests still go out
+// (the time request among them), but nothing is stamped, published or completed from it.
+TEST_F(WorkflowTest, UnsetClockDoesNotTick)
+{
+  TTimeRecorder lRecorder;
+  SysTime->Publisher().Subscribe(&lRecorder, 0);
+  for (int i = 0; i < 3; ++i)
+    SysTime->DoActionTimerTick();
+  EXPECT_FALSE(SysTime->HasTime());
+  EXPECT_EQ(SysTime->Time(), 0.0);
+  EXPECT_EQ(fHost.Count("five"), 2);
+  EXPECT_EQ(fHost.Count("second"), 3);
+  EXPECT_EQ(fHost.Count("once"), 0);
+  EXPECT_TRUE(lRecorder.Times.empty());
+  SysTime->SetTime(StampToDate(1717200000123));
+  EXPECT_TRUE(SysTime->HasTime());
+  SysTime->DoActionTimerTick();
+  EXPECT_EQ(SysTime->GetTimeStamp(), QStringLiteral("1717200001123"));
   SysTime->Publisher().Unsubscribe(&lRecorder, 0);
 }
 

@@ -1,6 +1,7 @@
 // CheckLoaded fills an account's data one request per call: open orders, history, balances.
 
 #include "account_threads.h"
+#include "log_capture.h"
 #include "test_order_env.h"
 #include "thread_list.h"
 #include "user_input_data.h"
@@ -16,6 +17,8 @@ struct TStepCase
   bool Authorised;
   bool SymbolSelected;
   TCheckLoadedStep Expected;
+  bool BalancesAnswered = false;
+  bool Refused = false;
 };
 
 } // namespace
@@ -34,6 +37,9 @@ TEST(CheckLoadedStep, OrderOfRequests)
       {"no symbol, balances there: complete", false, false, true, true, false, clsComplete},
       {"not authorised: nothing to fetch", false, false, false, false, true, clsNothing},
       {"not authorised with balances: complete", false, false, true, false, true, clsComplete},
+      // A new account, or one whose balances are all zero and hidden, answers with none.
+      {"balances answered empty: complete", true, true, false, true, true, clsComplete, true},
+      {"keys refused: nothing at all", false, false, false, true, true, clsNothing, false, true},
   };
   for (const TStepCase &lCase : lCases) {
     TConnectionItem lAccount;
@@ -41,6 +47,9 @@ TEST(CheckLoadedStep, OrderOfRequests)
     lAccount.UserOrderHistory.Loaded = lCase.HistoryLoaded;
     if (lCase.HasBalances)
       lAccount.BalanceList.Add().Asset = QStringLiteral("BTC");
+    lAccount.BalanceList.Loaded = lCase.BalancesAnswered;
+    if (lCase.Refused)
+      lAccount.SetKeysRefused(lAccount.ApiKey, lAccount.SecretKey);
     EXPECT_EQ(CheckLoadedStep(lAccount, lCase.Authorised, lCase.SymbolSelected), lCase.Expected)
         << lCase.Name;
   }
@@ -63,6 +72,7 @@ protected:
     OrderEnvTest::TearDown();
   }
   int Started() const { return TWorkerThread::LiveCount() - fLiveBefore; }
+  TLogCapture fLog;
 };
 
 TEST_F(CheckLoaded, StartsOneRequestPerCallUntilComplete)
@@ -82,6 +92,54 @@ TEST_F(CheckLoaded, StartsOneRequestPerCallUntilComplete)
   lAccount.BalanceList.Add().Asset = QStringLiteral("BTC");
   EXPECT_TRUE(lAccount.CheckLoaded());
   EXPECT_EQ(Started(), 3);
+}
+
+// Called every second, CheckLoaded must not pile requests onto one still outstanding; a
+// refresh asked meanwhile (after an order) follows once it has ended.
+TEST_F(CheckLoaded, WaitsForTheOutstandingRequestAndARefreshFollowsIt)
+{
+  User->Input()->SetAuth(uaAuth);
+  TConnectionItem &lAccount = Connection(0);
+  for (int i = 0; i < 5; ++i)
+    EXPECT_FALSE(lAccount.CheckLoaded());
+  EXPECT_EQ(Started(), 1);
+  EXPECT_TRUE(lAccount.Pending(adBalances));
+  lAccount.AccountEx(&lAccount, true);
+  lAccount.AccountEx(&lAccount, true);
+  EXPECT_EQ(Started(), 1);
+  // The waiting request fails against the closed port; exactly one follow-up goes out.
+  SysTime->SetTime(TestServerTime());
+  EXPECT_TRUE(PumpUntil([&] { return !lAccount.Pending(adBalances) && Started() == 0; }));
+  EXPECT_EQ(fLog.Matching("TUser.Account ParseResponse error: empty string").size(), 2u);
+}
+
+// Keys the exchange refused are not asked for again until they change.
+TEST_F(CheckLoaded, RefusedKeysAreNotAskedAgainUntilTheyChange)
+{
+  User->Input()->SetAuth(uaAuth);
+  SysTime->SetTime(TestServerTime());
+  TConnectionItem &lAccount = Connection(0);
+  TFed<TAccountThread> lThread(&lAccount);
+  lThread.Refusal = {401,
+                     R"({"code":-2015,"msg":"Invalid API-key, IP, or permissions for action."})"};
+  lThread.Run();
+  EXPECT_EQ(lThread.Auth(), uaUnauth);
+  EXPECT_TRUE(lAccount.CheckLoaded());
+  EXPECT_EQ(Started(), 0);
+  lAccount.SecretKey += QStringLiteral("2");
+  EXPECT_FALSE(lAccount.CheckLoaded());
+  EXPECT_EQ(Started(), 1);
+}
+
+TEST(KeyRefusal, OnlyRefusedKeysCount)
+{
+  EXPECT_TRUE(IsKeyRefusal({401, QString()}));
+  EXPECT_TRUE(IsKeyRefusal({400, R"({"code":-2014,"msg":"API-key format invalid."})"}));
+  EXPECT_TRUE(IsKeyRefusal({403, R"({"code":-2015,"msg":"x"})"}));
+  EXPECT_FALSE(
+      IsKeyRefusal({400, R"({"code":-1022,"msg":"Signature for this request is not valid."})"}));
+  EXPECT_FALSE(IsKeyRefusal({429, R"({"code":-1003,"msg":"Too many requests"})"}));
+  EXPECT_FALSE(IsKeyRefusal({}));
 }
 
 TEST_F(CheckLoaded, NotAuthorisedStartsNothing)

@@ -123,7 +123,7 @@ TEST_F(AccountThread, TerminatedThreadWritesNothing)
 }
 
 // The start-up check runs before the clock: without a server time it must give up rather
-// than hold the start for ever.
+// than hold the start for ever, and leave the keys undetermined, not refused.
 TEST_F(AccountThread, WaitedCheckGivesUpWithoutServerTime)
 {
   TLogCapture lLog;
@@ -135,7 +135,7 @@ TEST_F(AccountThread, WaitedCheckGivesUpWithoutServerTime)
   lTimer.start();
   lThread.Run();
   EXPECT_LT(lTimer.elapsed(), 5000);
-  EXPECT_EQ(lThread.Auth(), uaUnauth);
+  EXPECT_EQ(lThread.Auth(), uaUndefined);
   EXPECT_EQ(lThread.Sends(), 0);
   EXPECT_EQ(lLog.Matching(cAccountNoServerTime).size(), 1u);
 }
@@ -147,8 +147,12 @@ TEST_F(AccountThread, WaitsForTheServerTimeThenCarriesIt)
   TFed<TAccountThread> lThread;
   lThread.Answer = QString::fromLatin1(cAccountAnswer);
   lThread.Start();
+  // Ticks of a clock that has never been set must not pass for a server time.
+  for (int i = 0; i < 3; ++i)
+    SysTime->DoActionTimerTick();
   PumpFor(150);
   EXPECT_EQ(lThread.Sends(), 0);
+  EXPECT_FALSE(SysTime->HasTime());
   SysTime->SetTime(TestServerTime());
   lThread.WaitFor();
   EXPECT_EQ(lThread.SentRequest(), "timestamp=" + Stamp() + "&recvWindow=60000");
@@ -202,13 +206,23 @@ TEST_F(OrdersListThread, OpenOrdersFillTheListWithEveryKey)
   EXPECT_TRUE(PumpUntil([this] { return fEnv.Recorder.Count(BASE_MAIN_USERORDERS) == 1; }));
 }
 
-TEST_F(OrdersListThread, HistoryWithoutSymbolFillsTheHistory)
+// The exchange refuses the history without a symbol: none is asked for until one is selected.
+TEST_F(OrdersListThread, HistoryIsAskedOnlyForASelectedSymbol)
 {
+  User->AllOrdersEx(nullptr);
+  EXPECT_EQ(TWorkerThread::LiveCount(), fLiveBefore);
+  TFed<TAllOrdersThread> lUnselected;
+  lUnselected.Answer = QString::fromLatin1(cOrdersAnswer);
+  lUnselected.Run();
+  EXPECT_EQ(lUnselected.Sends(), 0);
+  EXPECT_FALSE(Main()->UserOrderHistory.Loaded);
+
+  User->Input()->SetSymbol(QStringLiteral("BTCUSDT"));
   TFed<TAllOrdersThread> lThread;
   lThread.Answer = QString::fromLatin1(cOrdersAnswer);
   lThread.Run();
   EXPECT_EQ(lThread.SentResource(), "GET api/v3/allOrders");
-  EXPECT_EQ(lThread.SentRequest(), "timestamp=" + Stamp() + "&recvWindow=60000");
+  EXPECT_EQ(lThread.SentRequest(), "timestamp=" + Stamp() + "&recvWindow=60000&symbol=BTCUSDT");
   EXPECT_TRUE(Main()->UserOrderHistory.Loaded);
   EXPECT_EQ(Main()->UserOrderHistory.Count(), 2);
   EXPECT_FALSE(Main()->UserOrderList.Loaded);
@@ -248,6 +262,7 @@ TEST_F(OrdersListThread, DocumentThatIsNoArrayKeepsTheList)
 
 TEST_F(OrdersListThread, ElementsThatAreNoObjectsAreSkipped)
 {
+  User->Input()->SetSymbol(QStringLiteral("BTCUSDT"));
   TFed<TAllOrdersThread> lThread;
   lThread.Answer = QStringLiteral(R"([1,"x",{"symbol":"BTCUSDT","orderId":"77","time":"5"}])");
   lThread.Run();

@@ -6,8 +6,8 @@
 
 #include "base_thread.h"
 #include "connection_item.h"
-#include "d_classes.h"
 #include "core_test_env.h"
+#include "d_classes.h"
 #include "event_pump.h"
 #include "folders.h"
 #include "methods.h"
@@ -41,6 +41,8 @@ public:
 
   QString Answer;
   QString TransportError;
+  // The exchange's HTTP error, for an empty Answer.
+  TRefusal Refusal;
 
   int Sends() const { return fSends; }
   const QString &SentRequest() const { return fSentRequest; }
@@ -64,6 +66,7 @@ protected:
     fSignedBy = aAccount ? aAccount->ApiKey : QString();
     aResponse = Answer;
     aError = TransportError;
+    this->fRefusal = Refusal;
   }
 
 private:

@@ -5,6 +5,7 @@
 #include "log_capture.h"
 #include "order_threads.h"
 #include "test_order_env.h"
+#include "user_input_data.h"
 #include "user_order.h"
 
 #include <QJsonDocument>
@@ -114,6 +115,7 @@ TEST_F(OrderPostThread, MainAccountAnswerShowsBoxAndNotifiesBalances)
 
 TEST_F(OrderPostThread, FurtherAccountShowsNoBox)
 {
+  User->Input()->SetSymbol(QStringLiteral("BTCUSDT"));
   TFed<TOrderPostThread> lThread(MakeOrder("BUY", "LIMIT", 0.01, 42000.5), &Connection(0), false);
   lThread.Answer = QString::fromLatin1(cLimitAnswer);
   lThread.Run();

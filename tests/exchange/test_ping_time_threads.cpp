@@ -76,11 +76,14 @@ TEST(TimeThread, ParseRespondReadsServerTime)
 {
   EXPECT_DOUBLE_EQ(ParseRespond(QStringLiteral("{\"serverTime\":1700000000123}")),
                    StampToDate(1700000000123));
-  EXPECT_DOUBLE_EQ(ParseRespond(QStringLiteral("{\"other\":1}")), StampToDate(0));
-  try {
-    ParseRespond(QStringLiteral("Service Unavailable"));
-    FAIL() << "no error raised";
-  } catch (const std::exception &e) {
-    EXPECT_STREQ(e.what(), "TSysTimeThread.Execute ParseRespond error");
+  // Nothing usable must leave the clock alone rather than move it to 1970.
+  for (const char *lAnswer : {"Service Unavailable", R"({"other":1})", R"({"serverTime":null})",
+                              R"({"serverTime":"1700000000123"})", R"({"serverTime":0})"}) {
+    try {
+      ParseRespond(QString::fromLatin1(lAnswer));
+      ADD_FAILURE() << "no error raised for " << lAnswer;
+    } catch (const std::exception &e) {
+      EXPECT_STREQ(e.what(), "TSysTimeThread.Execute ParseRespond error") << lAnswer;
+    }
   }
 }

@@ -220,10 +220,67 @@ TEST_F(ProfileFile, UnreadableFileShowsOneErrorAndKeepsTheProfile)
   auto lProfile = NewProfile();
   lProfile->MainProfile()->ApiKey = QStringLiteral("before");
   EXPECT_FALSE(lProfile->LoadFromFile());
-  EXPECT_EQ(AlertTexts(), std::vector<QString>{QStringLiteral("error reading config.json")});
+  const auto lAlerts = AlertTexts();
+  ASSERT_EQ(lAlerts.size(), 1u);
+  EXPECT_TRUE(lAlerts[0].startsWith(QStringLiteral("error reading config.json\n")));
   EXPECT_EQ(lProfile->MainProfile()->ApiKey, QStringLiteral("before"));
   EXPECT_TRUE(lProfile->Init()); // a second box, but start-up goes on
   EXPECT_EQ(ReadBytes(), QByteArray("{\"config\": {\"mainprofile\": ")); // never overwritten
+}
+
+// A file read only in part would lose the accounts not read at the next save: the original is
+// copied aside first, an earlier copy is never replaced, and the alert says where it went.
+TEST_F(ProfileFile, PartlyReadFileIsKeptBeforeTheNextSave)
+{
+  QJsonObject lBadKey =
+      Account(QStringLiteral("a1"), QStringLiteral("s1"), QStringLiteral("n1"), 1);
+  lBadKey[QStringLiteral("api_key")] = QStringLiteral("ZZ");
+  const QJsonObject lMain = Main(QStringLiteral("m"), QStringLiteral("s"));
+  const QJsonObject lFirst =
+      Account(QStringLiteral("a0"), QStringLiteral("s0"), QStringLiteral("n0"), 1);
+  const QByteArray lNoJson("{\"config\": ");
+  const std::vector<std::pair<const char *, QJsonArray>> lCases{
+      {"key that is not hex", QJsonArray{lFirst, lBadKey}},
+      {"element that is not an object", QJsonArray{lFirst, 5}},
+      {"no JSON at all", QJsonArray()},
+  };
+  const QString lBak = FileName() + QStringLiteral(".bak");
+  for (const auto &[lName, lProfiles] : lCases) {
+    SCOPED_TRACE(lName);
+    QFile::remove(lBak);
+    if (lProfiles.isEmpty())
+      WriteBytes(lNoJson);
+    else
+      WriteConfig(
+          {{QStringLiteral("mainprofile"), lMain}, {QStringLiteral("profiles"), lProfiles}});
+    const QByteArray lOriginal = ReadBytes();
+    TPresenterGuard lBoxes;
+    auto lProfile = NewProfile();
+    EXPECT_FALSE(lProfile->LoadFromFile());
+    ASSERT_EQ(lBoxes.Presenter().Shown().size(), 1u);
+    EXPECT_TRUE(lBoxes.Presenter().Shown()[0].Text.endsWith(lBak))
+        << lBoxes.Presenter().Shown()[0].Text.toStdString();
+    EXPECT_TRUE(lProfile->SaveToFile());
+    EXPECT_NE(ReadBytes(), lOriginal);
+    QFile lCopy(lBak);
+    ASSERT_TRUE(lCopy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(lCopy.readAll(), lOriginal);
+    EXPECT_EQ(lCopy.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther), 0);
+  }
+
+  // Another broken original while an older copy exists: the older copy stays as it is.
+  WriteBytes("{\"config\": 1");
+  TPresenterGuard lBoxes;
+  auto lProfile = NewProfile();
+  EXPECT_FALSE(lProfile->LoadFromFile());
+  QFile lOld(lBak);
+  ASSERT_TRUE(lOld.open(QIODevice::ReadOnly));
+  EXPECT_EQ(lOld.readAll(), lNoJson);
+  QFile lNewer(lBak + QStringLiteral(".1"));
+  ASSERT_TRUE(lNewer.open(QIODevice::ReadOnly));
+  EXPECT_EQ(lNewer.readAll(), QByteArray("{\"config\": 1"));
+  ASSERT_EQ(lBoxes.Presenter().Shown().size(), 1u);
+  EXPECT_TRUE(lBoxes.Presenter().Shown()[0].Text.endsWith(lBak + QStringLiteral(".1")));
 }
 
 TEST_F(ProfileFile, MissingMembersReadAsEmptyAndRateAsZero)

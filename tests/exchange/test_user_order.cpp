@@ -40,7 +40,7 @@ TEST(UserOrderList, AsStringListsEveryOrderWithItsPlacingTime)
   lStop.OrigQuantity = 2;
   lStop.Status = QStringLiteral("PARTIALLY_FILLED");
 
-  const QString lDay = cRussian.toString(QDate(2024, 6, 1), QLocale::ShortFormat);
+  const QString lDay = QStringLiteral("01.06.2024"); // the Russian short date
   EXPECT_EQ(lList.AsString(cRussian),
             QStringLiteral("BTCUSDT  p=65000,5 q=0,01 NEW BUY LIMIT ") + lDay +
                 QStringLiteral(" 03:00:00; ETHBTC  p=0,05 q=2 PARTIALLY_FILLED SELL "

@@ -97,3 +97,29 @@ TEST_F(AccountExchange, CheckLoadedFillsOpenOrdersThenHistoryThenBalances)
   PumpFor(300);
   EXPECT_EQ(lCounts(), (std::array<int, 3>{1, 1, 1}));
 }
+
+// Every clock update asks for the data still missing. An account that holds nothing, and one
+// whose keys the exchange refuses, must each be asked once, not once a second for ever.
+TEST_F(AccountExchange, CheckLoadedAsksAnEmptyAccountAndRefusedKeysOnce)
+{
+  User->Input()->SetAuth(uaAuth);
+  User->Input()->SetNoZeroBalance(true);
+  ASSERT_EQ(Main()->AccountEx(nullptr, false), uaAuth);
+  for (int i = 0; i < Main()->BalanceList.Count(); ++i)
+    fExchange->admin("/admin/balance", R"({"asset":")" +
+                                           Main()->BalanceList.Items(i).Asset.toStdString() +
+                                           R"(","free":"0"})");
+  Main()->ResetAccountData();
+  AddAccount({"UnknownKey0009", "UnknownSecret0009"}, 1.0);
+  const size_t lFrom = Received().size();
+  for (int i = 0; i < 6; ++i) {
+    Main()->CheckLoaded();
+    Connection(0).CheckLoaded();
+    PumpFor(300);
+  }
+  PumpUntil([this] { return TWorkerThread::LiveCount() <= fLiveBefore; });
+  EXPECT_EQ(CountReceived("GET", "/api/v3/account", lFrom), 2);
+  EXPECT_TRUE(Main()->BalanceList.IsEmpty());
+  EXPECT_TRUE(Main()->CheckLoaded());
+  EXPECT_TRUE(Connection(0).CheckLoaded());
+}

@@ -2,6 +2,7 @@
 // stop-limit orders reach the exchange and the refreshed lists, a cancel removes one, a
 // refused order changes nothing, and multi-account orders and cancels fan out by rate.
 
+#include "lot_size.h"
 #include "order.h"
 #include "test_orders_env.h"
 #include "user_order.h"
@@ -252,4 +253,83 @@ TEST_F(MultiOrdersExchange, MultiCancelPairsWithinFourSeconds)
   EXPECT_EQ(CountReceived("DELETE", "/api/v3/order"), 2);
   ASSERT_EQ(Connection(1).UserOrderList.Count(), 1);
   EXPECT_EQ(Connection(1).UserOrderList.Items(0).OrderID, lFive.OrderID);
+}
+
+namespace {
+
+// A box the trader leaves open: it serves the GUI thread for aOpenMs, or until aDone holds
+// when that comes first, and records whether aDone held before it was closed.
+class TLingeringBoxes : public TMessagePresenter
+{
+public:
+  std::function<bool(const QString &)> Done;
+  int OpenMs = 0;
+  std::vector<std::pair<QString, bool>> Closed;
+
+  int Present(const QString &, const QString &aText, TMessageType) override
+  {
+    QElapsedTimer lTimer;
+    lTimer.start();
+    const bool lDone = PumpUntil([&] { return Done(aText); }, OpenMs);
+    PumpFor(OpenMs - static_cast<int>(lTimer.elapsed()));
+    Closed.emplace_back(aText, lDone);
+    return mrOk;
+  }
+};
+
+} // namespace
+
+// The copies are placed and cancelled before the box shows: left open past 4 seconds, it must
+// neither delay them nor keep the cancel from pairing them.
+TEST_F(MultiOrdersExchange, CopiesDoNotWaitForTheBox)
+{
+  auto lBoxes = std::make_shared<TLingeringBoxes>();
+  lBoxes->OpenMs = 4500;
+  lBoxes->Done = [this](const QString &aText) {
+    return aText.startsWith(QStringLiteral("Создан ордер"))
+               ? CountReceived("POST", "/api/v3/order") == 3
+               : CountReceived("DELETE", "/api/v3/order") == 3;
+  };
+  const auto lPrevious = SetMessagePresenter(lBoxes);
+  User->OrderPost(MakeOrder("ETHUSDT", "SELL", "LIMIT", 1, 3100), nullptr, true);
+  const bool lPlaced = PumpUntil([this] {
+    return Refreshed(*Main(), 1) && Refreshed(Connection(0), 1) && Refreshed(Connection(1), 1);
+  });
+  if (lPlaced)
+    User->OrderDelete(Main()->UserOrderList.Items(0), nullptr, true);
+  const bool lCancelled = lPlaced && PumpUntil([this, lBoxes] {
+                            return lBoxes->Closed.size() == 2 && Main()->UserOrderList.IsEmpty() &&
+                                   Connection(0).UserOrderList.IsEmpty() &&
+                                   Connection(1).UserOrderList.IsEmpty();
+                          });
+  SetMessagePresenter(lPrevious);
+  ASSERT_TRUE(lPlaced);
+  EXPECT_TRUE(lCancelled);
+  ASSERT_EQ(lBoxes->Closed.size(), 2u);
+  EXPECT_TRUE(lBoxes->Closed[0].second) << "copies placed only after the box";
+  EXPECT_EQ(lBoxes->Closed[1].first, QStringLiteral("Ордер удален"));
+  EXPECT_TRUE(lBoxes->Closed[1].second) << "copies cancelled only after the box";
+}
+
+// A copy's quantity is the main lot times the account's rate, rounded toward zero to the
+// symbol's step; a copy below the minimum quantity is not sent (and the log says why). The
+// main order goes as typed.
+TEST_F(MultiOrdersExchange, CopiesFitTheLotStepAndMinimum)
+{
+  User->ExchangeInfo();
+  ASSERT_TRUE(
+      PumpUntil([] { return User->LotSizes().Find(QStringLiteral("ETHUSDT")).has_value(); }));
+  const TLotSize lLot = *User->LotSizes().Find(QStringLiteral("ETHUSDT"));
+  ASSERT_GT(lLot.Step, 0.0);
+  Connection(0).Rate = 1.0 / 3.0;
+  Connection(1).Rate = lLot.MinQty / 2;
+  User->OrderPost(MakeOrder("ETHUSDT", "BUY", "LIMIT", 1, 2900), nullptr, true);
+  ASSERT_TRUE(PumpUntil([this] { return Refreshed(*Main(), 1) && Refreshed(Connection(0), 1); }));
+  PumpUntil([this] { return TWorkerThread::LiveCount() <= fLiveBefore; });
+  EXPECT_EQ(CountReceived("POST", "/api/v3/order"), 2);
+  const double lCopy = Connection(0).UserOrderList.Items(0).OrigQuantity;
+  EXPECT_LE(lCopy, 1.0 / 3.0);
+  EXPECT_GT(lCopy, 1.0 / 3.0 - lLot.Step);
+  EXPECT_TRUE(Connection(1).UserOrderList.IsEmpty());
+  EXPECT_DOUBLE_EQ(Main()->UserOrderList.Items(0).OrigQuantity, 1.0);
 }

@@ -12,6 +12,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <thread>
 
 namespace {
 
@@ -219,4 +220,36 @@ TEST_F(TransportFailure, BanHoldsBackForItsRetryAfterOnly)
     QThread::msleep(20);
   EXPECT_FALSE(Ping().Response.isEmpty()) << GetLastServerError().toStdString();
   lGate.Clear();
+}
+
+// Closing the terminal: an exchange still under way is cut off when its time is up, none
+// starts once the transport is stopped, and without the workflow's server none goes anywhere
+// (never to a default exchange).
+TEST_F(TransportFailure, ShutDownCutsOffAndStartsNothingAndKnowsNoOtherServer)
+{
+  vexa::test::TExchangeProcess lSlow({"--latency-ms", "5000"});
+  fEnv.UseExchange(lSlow);
+  TResult lHanging;
+  std::thread lWorker([&lHanging] { lHanging = Ping(); });
+  QThread::msleep(300);
+  CutTransfersIn(500);
+  lWorker.join();
+  EXPECT_TRUE(lHanging.Response.isEmpty());
+  EXPECT_LT(lHanging.ElapsedMs, 2000);
+  EXPECT_EQ(GetLastServerError(), QStringLiteral("the terminal is closing"));
+
+  StopTransport();
+  EXPECT_LT(Ping().ElapsedMs, 100);
+  EXPECT_EQ(fEnv.Log.Matching(QStringLiteral("<< Resource")).size(), 2u);
+  EXPECT_EQ(fEnv.Log.Matching(QStringLiteral(">> Exception: \"the terminal is closing")).size(),
+            2u);
+  ResumeTransport();
+
+  Workflow.reset();
+  TTradeEngineClient lClient;
+  EXPECT_TRUE(lClient.GetURL(QStringLiteral("api/v3/ping")).isEmpty());
+  QString lResponse;
+  EXPECT_FALSE(lClient.ExecuteCommand(std::make_unique<TDMethodPing>(), QString(), lResponse));
+  EXPECT_EQ(GetLastServerError(), QStringLiteral("no exchange server is configured"));
+  Workflow = std::make_unique<TWorkflow>();
 }

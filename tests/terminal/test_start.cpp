@@ -1,4 +1,5 @@
 #include "builder.h"
+#include "coder.h"
 #include "fm_main.h"
 #include "folders.h"
 #include "log_writer.h"
@@ -7,11 +8,13 @@
 #include "test_presenter.h"
 #include "timer.h"
 #include "ui_writer.h"
+#include "user.h"
 #include "utils.h"
 #include "workflow.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -88,6 +91,41 @@ TEST_F(StartTest, WindowOpensOfflineAndShutDownEmptiesTheSingletons)
   EXPECT_TRUE(UIWriter);
   UIWriter.reset();
   EXPECT_TRUE(lGuard.Presenter().Shown().empty());
+}
+
+// Start-up waits for the exchange while the window is already open: a close then must still
+// end the run (status 0, every singleton gone) instead of leaving a loop without a window.
+TEST_F(StartTest, WindowClosedDuringStartUpEndsTheRun)
+{
+  TPresenterGuard lGuard;
+  WriteServerJson("{\"server\":\"https://127.0.0.1:1\"}");
+  // With keys, start-up waits for a server time that cannot come.
+  QFile lConfig(fDir.filePath(QStringLiteral("exe/config.json")));
+  ASSERT_TRUE(lConfig.open(QIODevice::WriteOnly));
+  lConfig.write(QStringLiteral(R"({"config":{"mainprofile":{"api_key":"%1","secret_key":"%2"},)"
+                               R"("profiles":[]}})")
+                    .arg(Encrypt(QStringLiteral("key")), Encrypt(QStringLiteral("secret")))
+                    .toUtf8());
+  lConfig.close();
+
+  QTimer lClose;
+  QObject::connect(&lClose, &QTimer::timeout, [] {
+    if (fmMain && fmMain->isVisible())
+      fmMain->close();
+  });
+  lClose.start(300);
+  // Ends a loop entered by mistake, so that the test reports instead of hanging.
+  QTimer lRescue;
+  lRescue.setSingleShot(true);
+  QObject::connect(&lRescue, &QTimer::timeout, [] { QCoreApplication::exit(7); });
+  lRescue.start(15000);
+  QElapsedTimer lTimer;
+  lTimer.start();
+  EXPECT_EQ(RunTerminal(), 0);
+  EXPECT_LT(lTimer.elapsed(), 10000);
+  lClose.stop();
+  lRescue.stop();
+  EXPECT_FALSE(Folders || LogWriter || Workflow || SysTime || UIWriter || Timer || User);
 }
 
 TEST_F(StartTest, OnlineWindowShowsTheExchangeClock)
