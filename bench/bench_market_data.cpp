@@ -77,6 +77,25 @@ void BM_TickerPriceParse(benchmark::State &aState)
   }
 }
 
+// The yardstick of the worker's parse: the JSON library alone on the same bytes.
+void BareParse(benchmark::State &aState, const QByteArray &aBytes)
+{
+  for (auto _ : aState) {
+    const QJsonDocument lDocument = QJsonDocument::fromJson(aBytes);
+    benchmark::DoNotOptimize(lDocument.isArray());
+  }
+}
+
+void BM_TickerPriceBare(benchmark::State &aState)
+{
+  BareParse(aState, PriceAnswer(1.0));
+}
+
+void BM_Ticker24hrBare(benchmark::State &aState)
+{
+  BareParse(aState, Ticker24hrAnswer());
+}
+
 // The GUI thread's share, once every symbol is known: lookups, colours, prices.
 void BM_TickerPriceMain(benchmark::State &aState)
 {
@@ -177,8 +196,10 @@ void BM_KlinePageMergeOlder(benchmark::State &aState)
 #define VEXA_BENCH(aFunction, aName)                                                               \
   BENCHMARK(aFunction)->Name(aName)->Unit(benchmark::kMicrosecond)
 
+VEXA_BENCH(BM_TickerPriceBare, "BM_TickerPriceOutput/bare_parse");
 VEXA_BENCH(BM_TickerPriceParse, "BM_TickerPriceOutput/worker_parse");
 VEXA_BENCH(BM_TickerPriceMain, "BM_TickerPriceOutput/main_output");
+VEXA_BENCH(BM_Ticker24hrBare, "BM_Ticker24hrOutput/bare_parse");
 VEXA_BENCH(BM_Ticker24hrParse, "BM_Ticker24hrOutput/worker_parse");
 VEXA_BENCH(BM_Ticker24hrMain, "BM_Ticker24hrOutput/main_output");
 VEXA_BENCH(BM_KlinePageMergeHeld, "BM_KlinePageMerge/held_page");

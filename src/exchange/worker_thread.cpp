@@ -128,18 +128,26 @@ void RunOnMainThread(const std::function<void()> &aProc)
     return;
   }
   std::exception_ptr lError;
+  // Qt orders the hand-over inside its own library; these two flags say it again where a
+  // thread checker can see it.
+  std::atomic<bool> lSent{false};
+  std::atomic<bool> lRan{false};
+  lSent.store(true, std::memory_order_release);
   const bool lDelivered = QMetaObject::invokeMethod(
       lApp,
       [&] {
+        (void)lSent.load(std::memory_order_acquire);
         try {
           aProc();
         } catch (...) {
           lError = std::current_exception();
         }
+        lRan.store(true, std::memory_order_release);
       },
       Qt::BlockingQueuedConnection);
   if (!lDelivered)
     throw std::runtime_error("the main thread did not take the hand-over");
+  (void)lRan.load(std::memory_order_acquire);
   if (lError)
     std::rethrow_exception(lError);
 }
