@@ -136,15 +136,8 @@ TMarketWatchView::TMarketWatchView(QWidget *aParent)
   auto *lDelegate = new TSymbolRowDelegate(this);
   setItemDelegate(lDelegate);
   new TColumnGrowth(this, lDelegate->TextPainter());
-  setSelectionBehavior(SelectRows);
-  setSelectionMode(SingleSelection);
-  setEditTriggers(NoEditTriggers);
-  setShowGrid(false);
-  setWordWrap(false);
+  SetUpReadOnlyGrid(*this);
   setCornerButtonEnabled(false);
-  verticalHeader()->hide();
-  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
 
   QHeaderView *lHeader = horizontalHeader();
   lHeader->setHighlightSections(false);

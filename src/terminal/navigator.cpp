@@ -36,17 +36,10 @@ TNavigatorView::TNavigatorView(QWidget *aParent)
   setObjectName(QStringLiteral("vstNavigate"));
   setModel(fModel);
   setItemDelegate(new TSymbolRowDelegate(this));
-  setSelectionBehavior(SelectRows);
-  setSelectionMode(SingleSelection);
-  setEditTriggers(NoEditTriggers);
-  setShowGrid(false);
-  setWordWrap(false);
+  SetUpReadOnlyGrid(*this);
   horizontalHeader()->hide();
   horizontalHeader()->setStretchLastSection(true);
   horizontalHeader()->setDefaultSectionSize(124);
-  verticalHeader()->hide();
-  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
 }
 
 void TNavigatorView::RefreshNavigator()

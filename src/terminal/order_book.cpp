@@ -110,14 +110,7 @@ TOrderBookView::TOrderBookView(QWidget *aParent)
   auto *lDelegate = new TDepthBarDelegate(this);
   setItemDelegate(lDelegate);
   new TColumnGrowth(this, lDelegate->TextPainter());
-  setSelectionBehavior(SelectRows);
-  setSelectionMode(SingleSelection);
-  setEditTriggers(NoEditTriggers);
-  setShowGrid(false);
-  setWordWrap(false);
-  verticalHeader()->hide();
-  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+  SetUpReadOnlyGrid(*this);
   QHeaderView *lHeader = horizontalHeader();
   lHeader->setHighlightSections(false);
   lHeader->setSectionsMovable(false);

@@ -64,3 +64,16 @@ bool RefreshGrid(QTableView &aView, TVirtualListModel &aModel, int aCount)
   aModel.RowsChanged(lFirst, lLast);
   return false;
 }
+
+void SetUpReadOnlyGrid(QTableView &aView)
+{
+  aView.setSelectionBehavior(QAbstractItemView::SelectRows);
+  aView.setSelectionMode(QAbstractItemView::SingleSelection);
+  aView.setEditTriggers(QAbstractItemView::NoEditTriggers);
+  aView.setShowGrid(false);
+  aView.setWordWrap(false);
+  QHeaderView *lRows = aView.verticalHeader();
+  lRows->hide();
+  lRows->setSectionResizeMode(QHeaderView::Fixed);
+  lRows->setDefaultSectionSize(aView.fontMetrics().height() + 4);
+}

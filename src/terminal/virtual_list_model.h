@@ -35,3 +35,6 @@ private:
 // otherwise a repaint of the visible rows, so a price tick keeps selection and scroll.
 // Answers whether the count changed.
 bool RefreshGrid(QTableView &aView, TVirtualListModel &aModel, int aCount);
+
+// Whole-row single selection, no editing, no grid lines, fixed rows one line high.
+void SetUpReadOnlyGrid(QTableView &aView);

@@ -99,14 +99,7 @@ TVolumeMonitorView::TVolumeMonitorView(QWidget *aParent)
 {
   setObjectName(QStringLiteral("vstVolumeMonitor"));
   setModel(fModel);
-  setSelectionBehavior(SelectRows);
-  setSelectionMode(SingleSelection);
-  setEditTriggers(NoEditTriggers);
-  setShowGrid(false);
-  setWordWrap(false);
-  verticalHeader()->hide();
-  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+  SetUpReadOnlyGrid(*this);
   QHeaderView *lHeader = horizontalHeader();
   lHeader->setHighlightSections(false);
   lHeader->setStretchLastSection(true);
