@@ -17,17 +17,12 @@
 
 namespace {
 
-// The transport and the request signing both need OpenSSL; fail before any window if the
-// system's libraries are missing or libcurl was built against another TLS back end.
+// The request signing needs OpenSSL; fail before any window if the system's libraries are
+// missing. libcurl is checked once the window shows, before the first request.
 void InitTls()
 {
   if (OPENSSL_init_ssl(0, nullptr) != 1)
     throw std::runtime_error("OpenSSL could not be initialised");
-  if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK)
-    throw std::runtime_error("libcurl could not be initialised");
-  const curl_version_info_data *lInfo = curl_version_info(CURLVERSION_NOW);
-  if (!lInfo || !lInfo->ssl_version || QByteArray(lInfo->ssl_version).indexOf("OpenSSL") < 0)
-    throw std::runtime_error("libcurl does not use OpenSSL");
 }
 
 } // namespace

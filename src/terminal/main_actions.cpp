@@ -1,6 +1,7 @@
 #include "main_actions.h"
 
 #include "consts.h"
+#include "svg_icon_engine.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -32,7 +33,7 @@ constexpr std::array<TIntervalCommand, TMainActions::cBarCount> cIntervalCommand
 
 QIcon TMainActions::Icon(const char *aName)
 {
-  return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(aName)));
+  return QIcon(new TSvgIconEngine(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(aName))));
 }
 
 QAction *TMainActions::Make(const char *aName, const QString &aCaption, const char *aIcon,

@@ -3,6 +3,7 @@
 #include "account_threads.h"
 #include "chart_list.h"
 #include "connection_item.h"
+#include "curl_library.h"
 #include "fm_main.h"
 #include "profile.h"
 #include "symbol_show_list.h"
@@ -42,6 +43,8 @@ bool TPeriodicWork::ShowMainForm()
     lForm->setGeometry(lScreen->availableGeometry());
   lForm->showMaximized();
   QCoreApplication::processEvents();
+  // The window is up; without libcurl the terminal cannot go on.
+  CurlLibrary::Load();
   lForm->LoadCharts();
 
   TProcessOnExit lCleanUp;
