@@ -124,6 +124,8 @@ void TChartItem::CreateWindow()
 
   fChart = new TChart(fWindow);
   fWindow->SetFocusControl(fChart);
+  fIndicatorList.SetChart(fChart);
+  fIndicatorList.SetPmIndicator(fChartList ? fChartList->PmIndicator() : nullptr);
   fChart->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(fChart, &QWidget::customContextMenuRequested, this, &TChartItem::ShowChartMenu);
   fChart->SetAllowPanning(pmHorizontal);
@@ -318,9 +320,15 @@ void TChartItem::OnNotify(int aEventID, std::intptr_t)
   switch (aEventID) {
   case BASE_MAIN_KLINES:
     RefreshChart();
+    // New klines extend the indicators too; a history load refreshes them once it ends.
+    if (!fIsLoading)
+      fIndicatorList.Refresh();
     break;
   case BASE_MAIN_TICKERPRICE:
     RefreshChartPrice();
+    break;
+  case BASE_MAIN_INDICATOR_REFRESH:
+    fIndicatorList.Refresh();
     break;
   default:
     break;
@@ -647,6 +655,7 @@ void TChartItem::SetZoom(TZoom aLevel)
   fChartSettings.Zoom = aLevel;
   RefreshZoom();
   FixChartHeight();
+  UpdateIndicators();
   RefreshWindowCaption();
   if (fChartList)
     fChartList->Publisher().Notify(BASE_MAIN_ZOOM_REFRESH, nullptr);

@@ -4,10 +4,10 @@
 #include "chart.h"
 #include "chart_settings.h"
 #include "chart_view.h"
+#include "indicators.h"
 #include "kline.h"
 #include "winctrl_mdi_window.h"
 
-#include <QJsonArray>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -52,6 +52,17 @@ public:
   void acChartSettingsExecute();
   void acNewOrderExecute();
 
+  // Indicators and templates.
+  // Resets aInfo to its defaults, lets the user edit it and adds it on OK.
+  void AddIndicator(std::unique_ptr<TBaseIndicatorInfo> aInfo);
+  // The indicator last double-clicked: edit its settings, or delete it.
+  void acIndicatorSettingsExecute();
+  void acIndicatorDeleteExecute();
+  // Fractal markers follow the price range: after a zoom change.
+  void UpdateIndicators();
+  void SaveTemplate(const QString &aFileName);
+  void LoadTemplate(const QString &aFileName);
+
   void RefreshChart();
   void RefreshChartPrice();
   void RefreshOrdersBubbles();
@@ -93,6 +104,7 @@ public:
   void SetSymbol(const QString &aValue) { fSymbol = aValue; }
   TChartInterval Interval() const { return fInterval; }
   TKlineList &KlineList() { return fKlineList; }
+  TIndicatorList &IndicatorList() { return fIndicatorList; }
   bool IsClosing() const { return fIsClosing; }
   TThreadList &ThreadList();
   bool Active() const;
@@ -109,8 +121,6 @@ public:
   const std::shared_ptr<TChartItemLink> &Link() const { return fLink; }
   // The kline a candle shows (the one with its open time).
   const TKline *CandleKline(int aIndex) const;
-  // The chart's indicators as stored; kept whole until they are drawn on the chart.
-  QJsonArray IndicatorsJson;
 
 private:
   void DoWait() const;
@@ -127,10 +137,13 @@ private:
   void OnWindowMaximize();
   void ShowChartMenu(QPoint aPos);
   void DetachHandlers();
+  // The fractal markers' radius: a fiftieth of the price axis range.
+  double FractalRadius() const;
 
   bool fIsLocked = false;
   TChartList *fChartList = nullptr;
   TKlineList fKlineList;
+  TIndicatorList fIndicatorList;
   TChartSettingsInfo fChartSettings;
   QString fSymbol;
   TChartInterval fInterval = m5;

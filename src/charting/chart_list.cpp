@@ -102,8 +102,12 @@ void TChartList::Load(const QString &aFileName)
       lItem->Window()->SetState(static_cast<TWindowState>(lRecord.State));
       lItem->ChartSettings() = lRecord.Settings;
       lItem->LoadSettings(nullptr);
-      if (lRecord.HasIndicators)
-        lItem->IndicatorsJson = lRecord.Indicators;
+      if (lRecord.HasIndicators) {
+        TIndicatorList &lIndicators = lItem->IndicatorList();
+        lIndicators.Load(lRecord.Indicators);
+        for (int i = 0; i < lIndicators.Count(); ++i)
+          lIndicators.GetItem(i)->FillSeries(&lItem->KlineList());
+      }
       lItem->RefreshKlines();
     }
     if (!fItems.empty())
@@ -134,7 +138,7 @@ void TChartList::Save(const QString &aFileName)
       if (lItem->Chart())
         lItem->ChartSettings().Left = lItem->Chart()->BottomAxis().Minimum();
       lRecord.Settings = lItem->ChartSettings();
-      lRecord.Indicators = lItem->IndicatorsJson;
+      lItem->IndicatorList().Save(lRecord.Indicators);
     }
     lFile.Write(aFileName);
   } catch (const std::exception &e) {
@@ -278,6 +282,18 @@ void TChartList::acChartSettingsExecute()
 {
   if (TChartItem *lItem = GetSelected())
     lItem->acChartSettingsExecute();
+}
+
+void TChartList::acIndicatorSettingsExecute()
+{
+  if (TChartItem *lItem = GetSelected())
+    lItem->acIndicatorSettingsExecute();
+}
+
+void TChartList::acIndicatorDeleteExecute()
+{
+  if (TChartItem *lItem = GetSelected())
+    lItem->acIndicatorDeleteExecute();
 }
 
 void TChartList::acNewOrderExecute()

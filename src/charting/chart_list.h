@@ -63,6 +63,8 @@ public:
   void acAutoScrollExecute(bool aValue);
   void acShiftToEndExecute(bool aValue);
   void acChartSettingsExecute();
+  void acIndicatorSettingsExecute();
+  void acIndicatorDeleteExecute();
   void acNewOrderExecute();
 
   void Maximize(TWindowState aState);

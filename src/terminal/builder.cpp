@@ -3,6 +3,7 @@
 #include "account_threads.h"
 #include "base_thread.h"
 #include "chart_list.h"
+#include "chart_templates.h"
 #include "fm_main.h"
 #include "folders.h"
 #include "log_writer.h"
@@ -83,6 +84,7 @@ void TBuilder::BuildOnStart()
   SysTime = std::make_unique<TSysTime>();
   UIWriter = std::make_unique<TUIWriter>();
   Timer = std::make_unique<TTimer>();
+  ChartTemplates = std::make_unique<TChartTemplates>();
   ChartList = std::make_unique<TChartList>();
   SetRefreshOrdersBubbles([] {
     if (ChartList)
@@ -106,6 +108,7 @@ void TBuilder::DestroyOnFinish()
   delete fmMain;
   if (!lQuiet)
     LeaveSharedObjects();
+  ChartTemplates.reset();
   SysTime.reset();
   SetRefreshOrdersBubbles({});
   ChartList.reset();
@@ -139,6 +142,7 @@ void TBuilder::Abandon()
   Timer.reset();
   SetRefreshOrdersBubbles({});
   ChartList.reset();
+  ChartTemplates.reset();
   UIWriter.reset();
   SysTime.reset();
   if (User)

@@ -42,7 +42,9 @@ TEST_F(ChartListTest, SavedChartsComeBackInTheirPlacesWithTheirSettings)
   }
   fList->GetItem(1)->ChartSettings().ShowVolume = true;
   fList->GetItem(1)->ChartSettings().Zoom = z2;
-  fList->GetItem(1)->IndicatorsJson = QJsonArray{QJsonObject{{"type", 1}}};
+  auto lMa = std::make_unique<TMaIndicatorInfo>();
+  lMa->Period = 9;
+  fList->GetItem(1)->IndicatorList().Add(std::move(lMa));
   fList->GetItem(1)->Chart()->BottomAxis().SetMinMax(46000.5, 46001);
   fList->GetItem(2)->Window()->SetState(wsMaximized); // one window only: not full mode
   fList->Save();
@@ -67,7 +69,12 @@ TEST_F(ChartListTest, SavedChartsComeBackInTheirPlacesWithTheirSettings)
   EXPECT_TRUE(lLoaded->GetItem(1)->ChartSettings().ShowVolume);
   EXPECT_EQ(lLoaded->GetItem(1)->ChartSettings().Zoom, z2);
   EXPECT_EQ(lLoaded->GetItem(1)->ChartSettings().Left, 46000.5); // the left edge shown
-  EXPECT_EQ(lLoaded->GetItem(1)->IndicatorsJson, (QJsonArray{QJsonObject{{"type", 1}}}));
+  ASSERT_EQ(lLoaded->GetItem(1)->IndicatorList().Count(), 1);
+  const auto *lLoadedMa =
+      dynamic_cast<TMaIndicatorInfo *>(&lLoaded->GetItem(1)->IndicatorList().GetItem(0)->Info());
+  ASSERT_TRUE(lLoadedMa);
+  EXPECT_EQ(lLoadedMa->Period, 9);
+  EXPECT_EQ(lLoaded->GetItem(0)->IndicatorList().Count(), 0);
   EXPECT_EQ(lLoaded->GetSelected(), lLoaded->GetItem(0));
   fList = std::move(lLoaded);
 }
@@ -81,7 +88,7 @@ TEST_F(ChartListTest, FilesWithPartsMissing)
   fList->Load();
   ASSERT_EQ(fList->Count(), 1);
   EXPECT_EQ(fList->GetItem(0)->Interval(), m1);
-  EXPECT_TRUE(fList->GetItem(0)->IndicatorsJson.isEmpty());
+  EXPECT_EQ(fList->GetItem(0)->IndicatorList().Count(), 0);
   EXPECT_TRUE(fList->FullMode());
   EXPECT_EQ(fList->GetItem(0)->Window()->State(), wsMaximized);
   EXPECT_FALSE(fList->GetItem(0)->Window()->CaptionVisible());
