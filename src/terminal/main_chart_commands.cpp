@@ -2,7 +2,9 @@
 
 #include "chart_item.h"
 #include "chart_list.h"
+#include "chart_templates.h"
 #include "dlg_order.h"
+#include "indicators.h"
 #include "main_actions.h"
 #include "main_guard.h"
 #include "symbol_show_list.h"
@@ -13,6 +15,7 @@
 #include <QApplication>
 #include <QChildEvent>
 #include <QEvent>
+#include <QFileDialog>
 #include <QMenu>
 #include <QSignalBlocker>
 #include <QTabBar>
@@ -31,7 +34,19 @@ void SetHint(QAction *aAction, const QString &aHint)
   aAction->setStatusTip(aHint);
 }
 
+const QString cTemplateExt = QStringLiteral(".tpl");
+
 } // namespace
+
+TMainChartCommands::TTemplateFileName TMainChartCommands::GetTemplateFileName =
+    [](QWidget *aParent, const QString &aFolder) {
+      QFileDialog lDialog(aParent, QStringLiteral("Сохранить шаблон"), aFolder,
+                          QStringLiteral("Template Files (*.tpl)"));
+      lDialog.setAcceptMode(QFileDialog::AcceptSave);
+      lDialog.setDefaultSuffix(QStringLiteral("tpl"));
+      lDialog.selectFile(QStringLiteral("template_name.tpl"));
+      return lDialog.exec() == QDialog::Accepted ? lDialog.selectedFiles().value(0) : QString();
+    };
 
 TMainChartCommands::TMainChartCommands(TParts aParts, QObject *aParent)
     : QObject(aParent), fParts(std::move(aParts))
@@ -120,6 +135,22 @@ void TMainChartCommands::ConnectCommands()
   connect(a.acCursor, &QAction::triggered, this, &TMainChartCommands::acCursorExecute);
   if (QMenu *lSymbols = fParts.Bars.pmNewChart)
     connect(lSymbols, &QMenu::aboutToShow, this, &TMainChartCommands::pmNewChartPopup);
+
+  connect(a.acIndicatorMA, &QAction::triggered, this,
+          &TMainChartCommands::AddIndicator<TMaIndicatorInfo>);
+  connect(a.acIndicatorBollinger, &QAction::triggered, this,
+          &TMainChartCommands::AddIndicator<TBollingerIndicatorInfo>);
+  connect(a.acIndicatorFractal, &QAction::triggered, this,
+          &TMainChartCommands::AddIndicator<TFractalIndicatorInfo>);
+  connect(a.acIndicatorZigZag, &QAction::triggered, this,
+          &TMainChartCommands::AddIndicator<TZigZagIndicatorInfo>);
+  lOnList(a.acIndicatorSettings, &TChartList::acIndicatorSettingsExecute);
+  lOnList(a.acIndicatorDelete, &TChartList::acIndicatorDeleteExecute);
+
+  connect(a.acTemplateSave, &QAction::triggered, this, &TMainChartCommands::acTemplateSaveExecute);
+  for (QMenu *lMenu : {fParts.Bars.mmiTemplate, fParts.Bars.tbiTemplate, fParts.Bars.pmiTemplate})
+    if (lMenu)
+      connect(lMenu, &QMenu::aboutToShow, this, [this, lMenu] { OnTemplatePopup(lMenu); });
   a.acChartPages->setChecked(ChartList && ChartList->TabsVisible());
 }
 
@@ -417,4 +448,65 @@ void TMainChartCommands::ScheduleRefresh()
         MainGuarded("RefreshActiveWindow", [this] { RefreshActiveWindow(); });
       },
       Qt::QueuedConnection);
+}
+
+template <class TInfo> void TMainChartCommands::AddIndicator()
+{
+  MainShowingErrors([this] {
+    if (TChartItem *lItem = ActiveChart())
+      lItem->AddIndicator(std::make_unique<TInfo>());
+  });
+}
+
+void TMainChartCommands::OnTemplatePopup(QMenu *aMenu)
+{
+  const QStringList lFiles = ChartTemplates ? ChartTemplates->GetFileList() : QStringList();
+  // Save, the delete submenu and a separator stay; the template entries are made afresh.
+  const QList<QAction *> lActions = aMenu->actions();
+  for (int i = 3; i < lActions.size(); ++i) {
+    aMenu->removeAction(lActions[i]);
+    lActions[i]->deleteLater();
+  }
+  QMenu *lDelete = lActions.size() > 1 ? lActions[1]->menu() : nullptr;
+  if (lDelete)
+    lDelete->clear();
+  for (const QString &lFile : lFiles) {
+    QString lCaption = lFile;
+    lCaption.remove(cTemplateExt);
+    // The file's own name goes to the templates, so that x.tpl.tpl (shown as x) is found.
+    const QString lName = lFile.endsWith(cTemplateExt) ? lFile.chopped(cTemplateExt.size()) : lFile;
+    aMenu->addAction(lCaption, this, [this, lName] { acTemplateSelectExecute(lName); });
+    if (lDelete)
+      lDelete->addAction(lCaption, this, [this, lName] { acTemplateDeleteExecute(lName); });
+  }
+}
+
+void TMainChartCommands::acTemplateSelectExecute(const QString &aName)
+{
+  MainShowingErrors([this, &aName] {
+    if (TChartItem *lItem = ActiveChart(); lItem && ChartTemplates)
+      ChartTemplates->Load(aName, *lItem);
+  });
+}
+
+void TMainChartCommands::acTemplateDeleteExecute(const QString &aName)
+{
+  MainShowingErrors([&aName] {
+    if (ChartTemplates)
+      ChartTemplates->Delete(aName);
+  });
+}
+
+void TMainChartCommands::acTemplateSaveExecute()
+{
+  MainShowingErrors([this] {
+    TChartItem *lItem = ActiveChart();
+    if (!lItem || !ChartTemplates)
+      return;
+    const QString lPath = GetTemplateFileName(fParts.Client ? fParts.Client->window() : nullptr,
+                                              TChartTemplates::DoNotifyFolders());
+    // The dialog may have run the event loop long enough for the chart to close.
+    if (!lPath.isEmpty() && ActiveChart() == lItem)
+      ChartTemplates->Save(lPath, *lItem);
+  });
 }

@@ -8,6 +8,7 @@
 
 #include <functional>
 
+class QMenu;
 class QTabBar;
 class QWidget;
 class TChartItem;
@@ -46,6 +47,14 @@ public:
   // The order dialog for the active chart's symbol, else for the market watch's symbol.
   void NewOrder();
 
+  // Rebuilds a template submenu (mmiTemplate, tbiTemplate, pmiTemplate) from the templates
+  // folder as it opens.
+  void OnTemplatePopup(QMenu *aMenu);
+  // The path chosen in the template save dialog, empty when cancelled; replaceable so that tests
+  // answer without a modal run.
+  using TTemplateFileName = std::function<QString(QWidget *aParent, const QString &aFolder)>;
+  static TTemplateFileName GetTemplateFileName;
+
   // Zoom command hints for a zoom level.
   static QString ZoomInHint(TZoom aZoom);
   static QString ZoomOutHint(TZoom aZoom);
@@ -62,6 +71,10 @@ private:
   void acCrossExecute();
   void acCursorExecute();
   void acChartCloseExecute();
+  template <class TInfo> void AddIndicator();
+  void acTemplateSaveExecute();
+  void acTemplateSelectExecute(const QString &aName);
+  void acTemplateDeleteExecute(const QString &aName);
   void acChartMaximizeExecute();
   void tabChartsChange(int aIndex);
   void tabChartsContextPopup(const QPoint &aPos);

@@ -3,10 +3,14 @@
 
 #include "chart_item.h"
 #include "chart_list.h"
+#include "chart_templates.h"
+#include "dlg_indicator.h"
 #include "dlg_order.h"
 #include "event_pump.h"
 #include "events.h"
 #include "fm_main.h"
+#include "folders.h"
+#include "indicators.h"
 #include "main_actions.h"
 #include "main_chart_commands.h"
 #include "profile.h"
@@ -24,7 +28,9 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QFile>
 #include <QMenu>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -42,6 +48,10 @@ protected:
   void SetUp() override
   {
     SetExeFolder(fDir.path());
+    fOldAppData = qgetenv("APPDATA");
+    qputenv("APPDATA", fDir.path().toLocal8Bit());
+    Folders = std::make_unique<TFolders>();
+    ChartTemplates = std::make_unique<TChartTemplates>();
     Workflow = std::make_unique<TWorkflow>();
     Workflow->SetState(wfsPaused); // charts open without asking any exchange for klines
     Profile = std::make_unique<TProfile>(wfmTrade);
@@ -67,6 +77,9 @@ protected:
     User.reset();
     Profile.reset();
     Workflow.reset();
+    ChartTemplates.reset();
+    Folders.reset();
+    qputenv("APPDATA", fOldAppData);
     SetExeFolder(QString());
   }
 
@@ -106,6 +119,7 @@ protected:
   }
 
   QTemporaryDir fDir;
+  QByteArray fOldAppData;
   TPresenterGuard fBoxes;
   std::unique_ptr<TfmMain> fForm;
 };
@@ -282,4 +296,78 @@ TEST_F(ChartCommandsTest, CrosshairCoversTheProgramUntilTheCursorCommand)
   EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::CrossCursor);
   a().acCursor->trigger();
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(ChartCommandsTest, IndicatorCommandsAddTheirIndicatorToTheActiveChart)
+{
+  TChartItem *lItem = Open("BTCUSDT");
+  QTimer lAnswer; // the indicator dialog, confirmed as it comes
+  QObject::connect(&lAnswer, &QTimer::timeout, [] {
+    if (auto *lDialog = qobject_cast<TfmIndicator *>(QApplication::activeModalWidget()))
+      lDialog->findChild<QPushButton *>("btnOk")->click();
+  });
+  lAnswer.start(10);
+  const std::pair<QAction *, bool (*)(TBaseIndicatorInfo &)> lCases[] = {
+      {a().acIndicatorMA,
+       [](TBaseIndicatorInfo &i) { return !!dynamic_cast<TMaIndicatorInfo *>(&i); }},
+      {a().acIndicatorBollinger,
+       [](TBaseIndicatorInfo &i) { return !!dynamic_cast<TBollingerIndicatorInfo *>(&i); }},
+      {a().acIndicatorFractal,
+       [](TBaseIndicatorInfo &i) { return !!dynamic_cast<TFractalIndicatorInfo *>(&i); }},
+      {a().acIndicatorZigZag,
+       [](TBaseIndicatorInfo &i) { return !!dynamic_cast<TZigZagIndicatorInfo *>(&i); }}};
+  int lAdded = 0;
+  for (const auto &[lCommand, lIsItsKind] : lCases) {
+    lCommand->trigger();
+    const TIndicatorList &lList = lItem->IndicatorList();
+    ASSERT_EQ(lList.Count(), ++lAdded);
+    EXPECT_TRUE(lIsItsKind(lList.GetItem(lAdded - 1)->Info()))
+        << lCommand->objectName().toStdString();
+  }
+}
+
+TEST_F(ChartCommandsTest, TemplateMenusListSaveApplyAndDeleteTemplates)
+{
+  const QString lFolder = TChartTemplates::DoNotifyFolders();
+  TChartItem *lSource = Open("BTCUSDT");
+  lSource->ChartSettings().ShowVolume = true;
+  const auto lOld = TMainChartCommands::GetTemplateFileName;
+  TMainChartCommands::GetTemplateFileName = [&](QWidget *, const QString &aFolder) {
+    EXPECT_EQ(aFolder, lFolder);
+    return lFolder + "/x.tpl.tpl";
+  };
+  a().acTemplateSave->trigger();
+  TMainChartCommands::GetTemplateFileName = lOld;
+  for (const char *lName : {"a.tpl", "b.tpl"})
+    ASSERT_TRUE(QFile::copy(lFolder + "/x.tpl.tpl", lFolder + "/" + lName));
+
+  const auto lEntries = [](QMenu *aMenu, int aFrom) {
+    QStringList lTexts;
+    for (int i = aFrom; i < aMenu->actions().size(); ++i)
+      lTexts << aMenu->actions()[i]->text();
+    lTexts.sort();
+    return lTexts;
+  };
+  const TMainBars &lBars = fForm->Bars();
+  for (QMenu *lMenu : {lBars.mmiTemplate, lBars.tbiTemplate, lBars.pmiTemplate}) {
+    SCOPED_TRACE(lMenu->objectName().toStdString());
+    Q_EMIT lMenu->aboutToShow();
+    Q_EMIT lMenu->aboutToShow(); // made afresh, not added twice
+    EXPECT_EQ(lMenu->actions()[0], a().acTemplateSave);
+    EXPECT_EQ(lEntries(lMenu, 3), QStringList({"a", "b", "x"}));
+    EXPECT_EQ(lEntries(lMenu->actions()[1]->menu(), 0), QStringList({"a", "b", "x"}));
+  }
+
+  TChartItem *lTarget = Open("ETHBTC");
+  ASSERT_FALSE(lTarget->ChartSettings().ShowVolume);
+  QMenu *lMenu = lBars.mmiTemplate;
+  for (QAction *lEntry : lMenu->actions())
+    if (lEntry->text() == "x")
+      lEntry->trigger();
+  EXPECT_TRUE(lTarget->ChartSettings().ShowVolume);
+  for (QAction *lEntry : lMenu->actions()[1]->menu()->actions())
+    if (lEntry->text() == "a")
+      lEntry->trigger();
+  EXPECT_FALSE(QFile::exists(lFolder + "/a.tpl"));
+  EXPECT_TRUE(QFile::exists(lFolder + "/x.tpl.tpl"));
 }
