@@ -89,6 +89,8 @@ TfmChartSettings::TfmChartSettings(QWidget *aParent) : QDialog(aParent)
 {
   setObjectName(QStringLiteral("fmChartSettings"));
   setWindowTitle(QStringLiteral("Настройки графика"));
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint);
   setFixedSize(580, 390);
 
   auto *lRoot = new QVBoxLayout(this);

@@ -16,6 +16,7 @@
 #include <QChildEvent>
 #include <QEvent>
 #include <QFileDialog>
+#include <QLayout>
 #include <QMenu>
 #include <QSignalBlocker>
 #include <QTabBar>
@@ -121,12 +122,8 @@ void TMainChartCommands::ConnectCommands()
       fParts.Actions->acChartPages->setChecked(ChartList && ChartList->TabsVisible());
     });
   });
-  connect(a.acChartMinimize, &QAction::triggered, this, [] {
-    MainShowingErrors([] {
-      if (ChartList)
-        ChartList->Maximize(wsMinimized);
-    });
-  });
+  connect(a.acChartMinimize, &QAction::triggered, this,
+          [this] { MainShowingErrors([this] { SetWindowsState(wsMinimized); }); });
   connect(a.acChartMaximize, &QAction::triggered, this,
           &TMainChartCommands::acChartMaximizeExecute);
   connect(a.acChartClose, &QAction::triggered, this, &TMainChartCommands::acChartCloseExecute);
@@ -270,6 +267,9 @@ void TMainChartCommands::RefreshTabs()
     const bool lShowTabs = (lFull || (ChartList && ChartList->TabsVisible())) && lCount > 0;
     lTabs->setVisible(lShowTabs);
     fParts.panFull->setVisible(lFull && lCount > 0);
+    // In full mode acChartMaximize restores the windows.
+    fParts.Actions->acChartMaximize->setIcon(
+        TMainActions::Icon(lFull ? "chart_restore" : "chart_maximize"));
     if (lFull && lCount > 0)
       fParts.panFull->raise();
     if (!lShowTabs)
@@ -391,13 +391,25 @@ void TMainChartCommands::acChartCloseExecute()
 
 void TMainChartCommands::acChartMaximizeExecute()
 {
-  MainShowingErrors([] {
-    if (!ChartList)
-      return;
+  MainShowingErrors([this] {
     // In full mode (the bar of maximised charts) it restores, as that bar's button says; from
     // the tab menu it maximises, as its caption says.
-    ChartList->Maximize(ChartList->FullMode() ? wsNormal : wsMaximized);
+    if (ChartList)
+      SetWindowsState(ChartList->FullMode() ? wsNormal : wsMaximized);
   });
+}
+
+void TMainChartCommands::SetWindowsState(TWindowState aState)
+{
+  if (!ChartList)
+    return;
+  if (aState != wsMaximized && !ChartList->TabsVisible() && !fParts.tabCharts->isHidden()) {
+    // The strip leaves before the windows come back, or they would be kept out of its place.
+    fParts.tabCharts->hide();
+    if (QLayout *lLayout = fParts.tabCharts->parentWidget()->layout())
+      lLayout->activate();
+  }
+  ChartList->Maximize(aState);
 }
 
 void TMainChartCommands::tabChartsChange(int aIndex)

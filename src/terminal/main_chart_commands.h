@@ -2,6 +2,7 @@
 
 #include "consts.h"
 #include "main_bars.h"
+#include "winctrl_mdi_window.h"
 
 #include <QObject>
 #include <QString>
@@ -76,6 +77,8 @@ private:
   void acTemplateSelectExecute(const QString &aName);
   void acTemplateDeleteExecute(const QString &aName);
   void acChartMaximizeExecute();
+  // Maximises, minimises or restores every chart window.
+  void SetWindowsState(TWindowState aState);
   void tabChartsChange(int aIndex);
   void tabChartsContextPopup(const QPoint &aPos);
   void pmNewChartPopup();

@@ -231,7 +231,11 @@ TEST_F(ChartCommandsTest, TabStripFullModeAndTheTabMenu)
 
   a().acChartPages->trigger(); // tabs off; full mode shows them all the same
   EXPECT_TRUE(Tabs().isHidden());
+  PumpFor(50); // the chart area takes the strip's place
+  a().acMozaic->trigger();
+  const QRect lTiled = ChartList->GetItem(1)->Window()->geometry();
   a().acChartMaximize->trigger();
+  PumpFor(50); // the strip takes its place
   EXPECT_TRUE(ChartList->FullMode());
   EXPECT_FALSE(Tabs().isHidden());
   QWidget *lBar = fForm->panFull();
@@ -242,6 +246,7 @@ TEST_F(ChartCommandsTest, TabStripFullModeAndTheTabMenu)
   EXPECT_FALSE(ChartList->FullMode());
   EXPECT_TRUE(lBar->isHidden());
   EXPECT_TRUE(Tabs().isHidden());
+  EXPECT_EQ(ChartList->GetItem(1)->Window()->geometry(), lTiled); // back in its whole place
 }
 
 TEST_F(ChartCommandsTest, NewChartsFromTheDropDownAndTheVolumeMonitor)
