@@ -297,6 +297,8 @@ void TChartItem::SetInterval(TChartInterval aValue)
   fCandleIndex.Clear();
   if (fChart)
     fSerCandles->Clear();
+  // Lines of the old interval would stand over the new candles until the history is in.
+  fIndicatorList.Refresh();
 }
 
 void TChartItem::LoadSettings(const QJsonObject *aJson)

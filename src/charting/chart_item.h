@@ -139,6 +139,8 @@ private:
   void DetachHandlers();
   // The fractal markers' radius: a fiftieth of the price axis range.
   double FractalRadius() const;
+  // The indicator dialog belongs to the main window, not to the chart's own window.
+  QWidget *DialogParent() const;
 
   bool fIsLocked = false;
   TChartList *fChartList = nullptr;

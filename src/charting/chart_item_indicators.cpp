@@ -23,6 +23,11 @@ void LogAlert(const QString &aText)
 
 } // namespace
 
+QWidget *TChartItem::DialogParent() const
+{
+  return fWindow ? fWindow->window() : nullptr;
+}
+
 double TChartItem::FractalRadius() const
 {
   if (!fChart)
@@ -35,7 +40,7 @@ void TChartItem::AddIndicator(std::unique_ptr<TBaseIndicatorInfo> aInfo)
   if (!aInfo || !Enter())
     return;
   aInfo->Reset();
-  if (!ExecuteDlgIndicator(*aInfo, fWindow) || fIsClosing)
+  if (!ExecuteDlgIndicator(*aInfo, DialogParent()) || fIsClosing)
     return;
   TIndicatorItem *lItem = fIndicatorList.Add(std::move(aInfo));
   if (auto *lFractal = dynamic_cast<TFractalIndicatorInfo *>(&lItem->Info()))
@@ -50,7 +55,7 @@ void TChartItem::acIndicatorSettingsExecute()
   if (!Enter())
     return;
   TIndicatorItem *lItem = fIndicatorList.Selected();
-  if (!lItem || !ExecuteDlgIndicator(lItem->Info(), fWindow) || fIsClosing)
+  if (!lItem || !ExecuteDlgIndicator(lItem->Info(), DialogParent()) || fIsClosing)
     return;
   // The dialog edited the item's own info.
   lItem->FillSeries(&fKlineList);

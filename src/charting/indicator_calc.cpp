@@ -9,18 +9,36 @@
 
 namespace {
 
-// Index checks on every access: a shift or period from a file may point anywhere.
+[[noreturn]] void ThrowIndex(long long aIndex, long long aCount)
+{
+  throw std::runtime_error("kline index " + std::to_string(aIndex) + " out of range 0.." +
+                           std::to_string(aCount - 1));
+}
+
+// Index checks before every step: a shift or period from a file may point anywhere. The checks
+// are made once per step so that the sums run over plain arrays.
 class TBarsAt
 {
 public:
   explicit TBarsAt(const TIndicatorBars &aBars) : fBars(aBars) {}
   long long Count() const { return static_cast<long long>(fBars.size()); }
+  void Check(long long aIndex) const
+  {
+    if (aIndex < 0 || aIndex >= Count()) [[unlikely]]
+      ThrowIndex(aIndex, Count());
+  }
   const TIndicatorBar &operator()(long long aIndex) const
   {
-    if (aIndex < 0 || aIndex >= Count())
-      throw std::runtime_error("kline index " + std::to_string(aIndex) + " out of range 0.." +
-                               std::to_string(Count() - 1));
+    Check(aIndex);
     return fBars[static_cast<size_t>(aIndex)];
+  }
+  std::vector<double> Prices(TIndicatorPrice aPrice) const
+  {
+    std::vector<double> lPrices;
+    lPrices.reserve(fBars.size());
+    for (const TIndicatorBar &lBar : fBars)
+      lPrices.push_back(GetPrice(lBar, aPrice));
+    return lPrices;
   }
 
 private:
@@ -33,12 +51,19 @@ void CheckDivisor(int aPeriod)
     throw std::runtime_error("Division by zero");
 }
 
-// Sum of the prices of the window of aPeriod klines ending at aLast.
-double WindowSum(const TBarsAt &aAt, long long aLast, int aPeriod, TIndicatorPrice aPrice)
+// The window of aPeriod klines ending at aLast, checked; its first index.
+size_t Window(const TBarsAt &aAt, long long aLast, int aPeriod)
+{
+  aAt.Check(aLast);
+  aAt.Check(aLast - aPeriod + 1);
+  return static_cast<size_t>(aLast - aPeriod + 1);
+}
+
+double Sum(const std::vector<double> &aPrices, size_t aFirst, int aPeriod)
 {
   double lSum = 0;
-  for (long long j = 0; j < aPeriod; ++j)
-    lSum += GetPrice(aAt(aLast - j), aPrice);
+  for (size_t j = aFirst, lEnd = aFirst + static_cast<size_t>(aPeriod); j < lEnd; ++j)
+    lSum += aPrices[j];
   return lSum;
 }
 
@@ -82,30 +107,29 @@ void CalcMa(const TIndicatorBars &aBars, int aPeriod, int aShift, TIndicatorMeth
             TIndicatorPrice aPrice, TIndicatorPoints &aLine)
 {
   const TBarsAt lAt(aBars);
+  const std::vector<double> lP = lAt.Prices(aPrice);
   const bool lRecursive = aMethod == MODE_EMA || aMethod == MODE_SMMA;
   double lAverage = 0;
   for (long long i = aPeriod; i < lAt.Count(); ++i) {
-    lAt(i); // a negative period reaches before the first kline
+    lAt.Check(i); // a negative period reaches before the first kline
+    CheckDivisor(aPeriod);
     double lValue = 0;
     if (lRecursive) {
-      if (i == aPeriod) {
-        // Seeded with the simple average of the first Period prices.
-        CheckDivisor(aPeriod);
-        lAverage = WindowSum(lAt, aPeriod - 1, aPeriod, aPrice) / aPeriod;
-      }
+      // Seeded with the simple average of the first Period prices.
+      if (i == aPeriod)
+        lAverage = Sum(lP, Window(lAt, aPeriod - 1, aPeriod), aPeriod) / aPeriod;
       const double lAlpha = aMethod == MODE_EMA ? 2.0 / (aPeriod + 1) : 1.0 / aPeriod;
-      lAverage += lAlpha * (GetPrice(lAt(i), aPrice) - lAverage);
+      lAverage += lAlpha * (lP[static_cast<size_t>(i)] - lAverage);
       lValue = lAverage;
     } else if (aMethod == MODE_LWMA) {
-      CheckDivisor(aPeriod);
       // The newest kline weighs Period, the oldest of the window 1.
+      const size_t lFirst = Window(lAt, i, aPeriod);
       double lSum = 0;
-      for (long long j = 0; j < aPeriod; ++j)
-        lSum += static_cast<double>(aPeriod - j) * GetPrice(lAt(i - j), aPrice);
+      for (int j = 0; j < aPeriod; ++j)
+        lSum += (j + 1.0) * lP[lFirst + static_cast<size_t>(j)];
       lValue = lSum / (aPeriod * (aPeriod + 1.0) / 2);
     } else {
-      CheckDivisor(aPeriod);
-      lValue = WindowSum(lAt, i, aPeriod, aPrice) / aPeriod;
+      lValue = Sum(lP, Window(lAt, i, aPeriod), aPeriod) / aPeriod;
     }
     aLine.push_back({lAt(i + aShift).Time, lValue});
   }
@@ -116,15 +140,16 @@ void CalcBollinger(const TIndicatorBars &aBars, int aPeriod, int aShift, int aDe
                    TIndicatorPoints &aLower)
 {
   const TBarsAt lAt(aBars);
+  const std::vector<double> lP = lAt.Prices(aPrice);
   for (long long i = aPeriod; i < lAt.Count(); ++i) {
-    lAt(i);
+    lAt.Check(i);
     CheckDivisor(aPeriod);
-    const double lMean = WindowSum(lAt, i, aPeriod, aPrice) / aPeriod;
+    const size_t lFirst = Window(lAt, i, aPeriod);
+    const size_t lEnd = lFirst + static_cast<size_t>(aPeriod);
+    const double lMean = Sum(lP, lFirst, aPeriod) / aPeriod;
     double lSquares = 0;
-    for (long long j = 0; j < aPeriod; ++j) {
-      const double lDelta = GetPrice(lAt(i - j), aPrice) - lMean;
-      lSquares += lDelta * lDelta;
-    }
+    for (size_t j = lFirst; j < lEnd; ++j)
+      lSquares += (lP[j] - lMean) * (lP[j] - lMean);
     const double lBand = aDev * std::sqrt(lSquares / aPeriod);
     const double lX = lAt(i + aShift).Time;
     aUpper.push_back({lX, lMean + lBand});
@@ -139,19 +164,21 @@ void CalcZigZag(const TIndicatorBars &aBars, int aDepth, int aBackstep, TIndicat
   const long long lCount = lAt.Count();
   // The first index of aFrom..aTo with the least low (greatest high); ties keep the earlier.
   const auto lFindMin = [&](long long aFrom, long long aTo) {
+    lAt.Check(aFrom);
+    lAt.Check(aTo);
     long long lBest = aFrom;
-    for (long long k = aFrom; k <= aTo; ++k)
-      if (lAt(k).Low < lAt(lBest).Low)
+    for (long long k = aFrom + 1; k <= aTo; ++k)
+      if (aBars[static_cast<size_t>(k)].Low < aBars[static_cast<size_t>(lBest)].Low)
         lBest = k;
-    lAt(aTo);
     return lBest;
   };
   const auto lFindMax = [&](long long aFrom, long long aTo) {
+    lAt.Check(aFrom);
+    lAt.Check(aTo);
     long long lBest = aFrom;
-    for (long long k = aFrom; k <= aTo; ++k)
-      if (lAt(k).High > lAt(lBest).High)
+    for (long long k = aFrom + 1; k <= aTo; ++k)
+      if (aBars[static_cast<size_t>(k)].High > aBars[static_cast<size_t>(lBest)].High)
         lBest = k;
-    lAt(aTo);
     return lBest;
   };
   std::vector<signed char> lMarks(static_cast<size_t>(std::max<long long>(lCount, 0)), 0);
@@ -201,12 +228,14 @@ void CalcFractals(const TIndicatorBars &aBars, int aPeriod, TIndicatorPoints &aU
   const TBarsAt lAt(aBars);
   const long long lLast = lAt.Count() - 3;
   for (long long i = aPeriod; i <= lLast; ++i) {
+    lAt.Check(i - 2);
     const double lHigh = lAt(i).High;
     if (lAt(i - 2).High < lHigh && lAt(i - 1).High < lHigh && lAt(i + 1).High < lHigh &&
         lAt(i + 2).High < lHigh)
       aUp.push_back({lAt(i).Time, lHigh});
   }
   for (long long i = aPeriod; i <= lLast; ++i) {
+    lAt.Check(i - 2);
     const double lLow = lAt(i).Low;
     if (lAt(i - 2).Low > lLow && lAt(i - 1).Low > lLow && lAt(i + 1).Low > lLow &&
         lAt(i + 2).Low > lLow)

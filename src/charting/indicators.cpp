@@ -316,7 +316,11 @@ void TIndicatorItem::FillSeries(const TIndicatorBars &aBars)
     if (!fSeries[i])
       AddIndicatorSeries(static_cast<int>(i));
 
-  std::vector<TIndicatorPoints> lPoints(lCount);
+  // Kept between fills: a refresh then allocates nothing.
+  std::vector<TIndicatorPoints> &lPoints = fPoints;
+  lPoints.resize(lCount);
+  for (TIndicatorPoints &lSeriesPoints : lPoints)
+    lSeriesPoints.clear();
   QString lError;
   try {
     fInfo->DoCalculate(aBars, lPoints);

@@ -172,6 +172,7 @@ private:
   TIndicatorList &fIndicatorList;
   std::unique_ptr<TBaseIndicatorInfo> fInfo;
   std::vector<TChartSeries *> fSeries;
+  std::vector<TIndicatorPoints> fPoints;
   const TKlineList *fKlineList = nullptr;
 };
 

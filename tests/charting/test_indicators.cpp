@@ -158,6 +158,10 @@ TEST_F(IndicatorsOnChart, FillsDrawOverTheCandlesAndAFailedFillKeepsItsPointsBef
   lList.DeleteItem(lFractal);
   EXPECT_EQ(lScene.SeriesCount(), lBaseSeries + 1);
   EXPECT_EQ(lList.FindBySeries(lUp), nullptr);
+
+  // Another interval: the old lines go with the old candles.
+  lItem->SetInterval(h1);
+  EXPECT_EQ(lLine->Count(), 0);
 }
 
 TEST_F(IndicatorsOnChart, DoubleClickOnALineSelectsItsIndicatorAndPopsTheMenu)

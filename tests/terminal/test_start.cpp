@@ -1,4 +1,5 @@
 #include "builder.h"
+#include "chart_templates.h"
 #include "coder.h"
 #include "fm_main.h"
 #include "folders.h"
@@ -81,13 +82,13 @@ TEST_F(StartTest, WindowOpensOfflineAndShutDownEmptiesTheSingletons)
   EXPECT_TRUE(Timer->Enabled());
   EXPECT_TRUE(QDir(TFolders::UserFolder(QStringLiteral("%LOCALAPPDATA%"))).exists());
   EXPECT_TRUE(QDir(fDir.filePath(QStringLiteral("data/Norvale/Vexa"))).exists());
-  EXPECT_TRUE(QDir(fDir.filePath(QStringLiteral("config/Norvale/Vexa"))).exists());
+  EXPECT_TRUE(QDir(fDir.filePath(QStringLiteral("config/Norvale/Vexa/Templates"))).exists());
 
   QTimer::singleShot(200, fmMain, [] { fmMain->close(); });
   EXPECT_EQ(QApplication::exec(), 0);
   EXPECT_EQ(Workflow->State(), wfsClosing);
   Builder().DestroyOnFinish();
-  EXPECT_FALSE(Folders || LogWriter || Workflow || SysTime || Timer);
+  EXPECT_FALSE(Folders || LogWriter || Workflow || SysTime || Timer || ChartTemplates);
   EXPECT_TRUE(UIWriter);
   UIWriter.reset();
   EXPECT_TRUE(lGuard.Presenter().Shown().empty());
