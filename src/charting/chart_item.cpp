@@ -3,6 +3,7 @@
 #include "chart_item_link.h"
 #include "chart_list.h"
 #include "connection_item.h"
+#include "dlg_chart_settings.h"
 #include "events.h"
 #include "klines_threads.h"
 #include "log_writer.h"
@@ -364,11 +365,12 @@ void TChartItem::acStickExecute(TChartType aChartType)
 
 void TChartItem::acChartSettingsExecute()
 {
-  if (!Enter() || !fChart || !fChartList || !fChartList->OnChartSettingsDialog)
+  if (!Enter() || !fChart)
     return;
   fChartSettings.SetInfo(*fChart, *fSerCandles);
   TChartSettingsInfo lInfo = fChartSettings;
-  if (!fChartList->OnChartSettingsDialog(fKlineList, lInfo) || fIsClosing)
+  if (!ExecuteDlgChartSettings(fKlineList, lInfo, fWindow ? fWindow->window() : nullptr) ||
+      fIsClosing)
     return;
   // The item keeps its own zoom level and left edge across a settings change.
   lInfo.Zoom = fChartSettings.Zoom;

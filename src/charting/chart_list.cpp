@@ -48,12 +48,13 @@ TChartItem *TChartList::Add()
   return lItem;
 }
 
-TChartItem *TChartList::AddNewChart(const QString &aSymbol)
+TChartItem *TChartList::AddNewChart(const QString &aSymbol, TChartInterval aInterval)
 {
   TChartItem *lItem = nullptr;
   try {
     lItem = Add();
     lItem->SetSymbol(aSymbol);
+    lItem->SetInterval(aInterval);
     lItem->SetActive(true);
     lItem->RefreshKlines();
     if (fFullMode)

@@ -31,7 +31,7 @@ public:
   TChartList &operator=(const TChartList &) = delete;
 
   TChartItem *Add();
-  TChartItem *AddNewChart(const QString &aSymbol);
+  TChartItem *AddNewChart(const QString &aSymbol, TChartInterval aInterval = m5);
   void Load();
   void Save();
   void Load(const QString &aFileName);
@@ -84,9 +84,8 @@ public:
   void SetImages(const QList<QIcon> *aValue) { fImages = aValue; }
   TDPublisher &Publisher() { return fPublisher; }
 
-  // What lives in the windows above this layer: the chart settings dialog (true and the new
-  // settings on OK) and the order dialog for a symbol. Unset, the commands do nothing.
-  std::function<bool(const TKlineList &aKlines, TChartSettingsInfo &aInfo)> OnChartSettingsDialog;
+  // The order dialog for a symbol, which lives above this layer. Unset, the command does
+  // nothing.
   std::function<void(const QString &aSymbol)> OnNewOrder;
 
 private:

@@ -2,6 +2,7 @@
 
 #include "chart_item.h"
 #include "chart_list.h"
+#include "dlg_order.h"
 #include "f_basic.h"
 
 #include <QMenu>
@@ -16,6 +17,9 @@ void AttachChartList(TfrmBasic *aWindow, QWidget *aClient, QMenu *aChartMenu, QM
   ChartList->SetPmIndicator(aIndicatorMenu);
   ChartList->SetPmChart(aChartMenu);
   ChartList->SetImages(aImages);
+  ChartList->OnNewOrder = [aClient](const QString &aSymbol) {
+    ExecuteOrder(aSymbol, aClient ? aClient->window() : nullptr);
+  };
   aWindow->Subscribe(&ChartList->Publisher());
 }
 
@@ -59,5 +63,6 @@ void DetachChartList(TfrmBasic *aWindow)
     return;
   ChartList->Save();
   ChartList->Clear();
+  ChartList->OnNewOrder = nullptr;
   aWindow->Unsubscribe(&ChartList->Publisher());
 }

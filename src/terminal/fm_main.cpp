@@ -4,6 +4,7 @@
 #include "chart_host.h"
 #include "events.h"
 #include "main_actions.h"
+#include "main_chart_commands.h"
 #include "main_docks.h"
 #include "main_guard.h"
 #include "market_watch.h"
@@ -26,6 +27,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -102,6 +104,11 @@ void TfmMain::FormCreate()
     fBuyPanel->SetChartPriceSource(SelectedChartPrice);
     fSellPanel->SetChartPriceSource(SelectedChartPrice);
     fDocks->Arrange();
+    fChartCommands = new TMainChartCommands(
+        {fActions, fBars, fClient, fTabCharts, fPanFull, [this] { return SelectedSymbol(); }},
+        this);
+    connect(fVolumeMonitor, &TVolumeMonitorView::VolumeRowSelected, fChartCommands,
+            &TMainChartCommands::ShowSymbol);
     ConnectCommands();
     fLoginFormTimer = new QTimer(this);
     fLoginFormTimer->setObjectName(QStringLiteral("timerLoginForm"));
@@ -120,6 +127,9 @@ void TfmMain::BuildClientArea()
   lLayout->setSpacing(0);
   fClient = new QWidget(fDefaultSheet);
   fClient->setObjectName(QStringLiteral("pnlClient"));
+  // One group for the chart windows: the active chart stays active while the trader works in
+  // another panel.
+  fClient->setProperty("tag", 1);
   lLayout->addWidget(fClient, 1);
   fTabCharts = new QTabBar(fDefaultSheet);
   fTabCharts->setObjectName(QStringLiteral("tabCharts"));
@@ -302,7 +312,7 @@ void TfmMain::timerLoginFormTimer()
 {
   MainGuarded("timerLoginFormTimer", [this] {
     fLoginFormTimer->stop();
-    RefreshTabs();
+    fChartCommands->RefreshTabs();
   });
 }
 
@@ -325,9 +335,12 @@ void TfmMain::OnNotify(int aEventID, void *aData)
       fSymbols->RefreshSymbolList();
       fNavigate->RefreshNavigator();
       break;
-    case BASE_MAIN_VOLUMES:
+    case BASE_MAIN_VOLUMES: {
+      // Only the trader's own choice of a row brings up a chart, not the refresh's selection.
+      const QSignalBlocker lQuiet(fVolumeMonitor);
       fVolumeMonitor->RefreshVolumeList();
       break;
+    }
     case BASE_MAIN_USERORDERS:
       fTerminal->RefreshOrderListData();
       fTerminal->RepaintMultiAccount();
@@ -350,12 +363,16 @@ void TfmMain::OnNotify(int aEventID, void *aData)
       SetChartStyleMark(reinterpret_cast<std::intptr_t>(aData));
       break;
     case BASE_MAIN_REFRESH_ACTIVE_WINDOW:
+      fChartCommands->RefreshActiveWindow();
+      break;
     case BASE_MAIN_ZOOM_REFRESH:
+      fChartCommands->RefreshZoom();
+      break;
     case BASE_MAIN_INTERVALS_REFRESH:
-      RefreshActiveWindow();
+      fChartCommands->RefreshIntervals();
       break;
     case BASE_MAIN_TABS_REFRESH:
-      RefreshTabs();
+      fChartCommands->RefreshTabs();
       break;
     case MAIN_FORM_CHART_REFRESH:
       TimerChartRefresh(aData);
@@ -387,21 +404,6 @@ void TfmMain::TimerChartRefresh(void *aItem)
       fChartHooks.FullRefresh(lChart);
   });
   lTimer->start(cChartRefreshDelayMs);
-}
-
-void TfmMain::RefreshActiveWindow()
-{
-  // Until the chart list lands there is never an active chart: the chart commands stay off.
-  for (QAction *lAction : fActions->ChartCommands())
-    lAction->setEnabled(false);
-}
-
-void TfmMain::RefreshTabs()
-{
-  MainGuarded("RefreshTabs", [this] {
-    fTabCharts->setVisible(false);
-    fPanFull->setVisible(false);
-  });
 }
 
 void TfmMain::SetStatusColor(unsigned aColor)
@@ -438,7 +440,7 @@ void TfmMain::SetOnlineMode(bool aOnline)
         Subscribe(User->Publisher());
       if (UIWriter)
         Subscribe(&UIWriter->Publisher());
-      RefreshActiveWindow();
+      fChartCommands->RefreshActiveWindow();
       SetStatusColor(clStatusGreen);
     } else {
       if (SysTime)

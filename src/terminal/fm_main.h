@@ -13,6 +13,7 @@ class QLabel;
 class QTabBar;
 class QToolBar;
 class TMainActions;
+class TMainChartCommands;
 class TMainDocks;
 class TMarketWatchView;
 class TNavigatorView;
@@ -45,6 +46,7 @@ public:
   // The window's parts, for the chart list and for tests.
   TMainActions &Actions() const { return *fActions; }
   TMainDocks &Docks() const { return *fDocks; }
+  TMainChartCommands &ChartCommands() const { return *fChartCommands; }
   const TMainBars &Bars() const { return fBars; }
   QLabel *SysTimePanel() const { return fSysTimePanel; }
   // Reopens the saved charts; once the window has its size, so they come back in their places.
@@ -93,8 +95,6 @@ private:
   void ShowOnlineText();
   void TimerChartRefresh(void *aItem);
   void timerLoginFormTimer();
-  void RefreshActiveWindow();
-  void RefreshTabs();
   void SetChartStyleMark(std::intptr_t aStyle);
 
   // Show and hide commands (fm_main_commands.cpp).
@@ -120,6 +120,7 @@ private:
   TMainActions *fActions = nullptr;
   std::unique_ptr<TMainDocks> fDocks;
   TMainBars fBars;
+  TMainChartCommands *fChartCommands = nullptr;
   QLabel *fStatusText = nullptr;
   QLabel *fSysTimePanel = nullptr;
   QWidget *fDefaultSheet = nullptr;

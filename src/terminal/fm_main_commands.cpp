@@ -3,8 +3,8 @@
 
 #include "connection_item.h"
 #include "dlg_base_logon.h"
-#include "dlg_order.h"
 #include "main_actions.h"
+#include "main_chart_commands.h"
 #include "main_docks.h"
 #include "main_guard.h"
 #include "profile.h"
@@ -79,7 +79,7 @@ void TfmMain::acLoginExecute()
 
 void TfmMain::acNewOrderExecute()
 {
-  MainShowingErrors([this] { ExecuteOrder(SelectedSymbol(), this); });
+  MainShowingErrors([this] { fChartCommands->NewOrder(); });
 }
 
 void TfmMain::acOrderDeleteExecute()

@@ -139,22 +139,19 @@ TMainActions::TMainActions(QObject *aParent) : QObject(aParent)
   acChartMinimize = Make("acChartMinimize", QStringLiteral("Свернуть"), "chart_minimize");
   acChartRestore = Make("acChartRestore", QStringLiteral("Восстановить"), "chart_restore");
 
-  // The charts come later; until then every chart command stands disabled in its place.
+  // Until a chart is active; the drawing tools, acCloseChart and acChartRestore have no
+  // behaviour and stay so.
   for (QAction *lAction : ChartCommands())
     lAction->setEnabled(false);
 }
 
 QList<QAction *> TMainActions::ChartCommands() const
 {
-  QList<QAction *> lList = {acNewChart,
-                            acCloseChart,
-                            acChartPages,
+  QList<QAction *> lList = {acCloseChart,
                             acIndicatorMA,
                             acIndicatorBollinger,
                             acIndicatorFractal,
                             acIndicatorZigZag,
-                            acCursor,
-                            acCross,
                             acVertLine,
                             acHorisontLine,
                             acTrendLine,

@@ -46,7 +46,8 @@ public:
   QActionGroup *IntervalGroup;
   QActionGroup *ChartTypeGroup;
 
-  // The commands that need an active chart; disabled while there is none.
+  // The chart commands that start disabled: those that need a chart (enabled by the chart
+  // commands' refreshers) and those without behaviour.
   QList<QAction *> ChartCommands() const;
   QList<QAction *> All() const;
 

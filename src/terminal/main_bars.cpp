@@ -1,8 +1,6 @@
 #include "main_bars.h"
 
 #include "main_actions.h"
-#include "symbol_show_list.h"
-#include "user.h"
 
 #include <QAction>
 #include <QMainWindow>
@@ -155,15 +153,8 @@ void BuildToolBars(QMainWindow &aWindow, TMainActions &a, TMainBars &aBars)
 
   QToolBar *lStandart = AddToolBar(aWindow, "tbStandart", QStringLiteral("Стандартная"));
   aBars.tbStandart = lStandart;
-  // The drop-down lists the shown symbols; choosing one opens a chart once charts exist.
   QMenu *lSymbols = SubMenu(lStandart, "pmNewChart", QStringLiteral("Новый график"));
-  QObject::connect(lSymbols, &QMenu::aboutToShow, lSymbols, [lSymbols] {
-    lSymbols->clear();
-    TSymbolShowList *lList = User ? User->SymbolShowList() : nullptr;
-    for (int i = 0; lList && i < lList->Count(); ++i)
-      if (const TSymbol *lSymbol = lList->GetItem(i))
-        lSymbols->addAction(lSymbol->Name())->setEnabled(false);
-  });
+  aBars.pmNewChart = lSymbols;
   aBars.tbiNewChart = new QToolButton(lStandart);
   aBars.tbiNewChart->setObjectName(QStringLiteral("tbiNewChart"));
   aBars.tbiNewChart->setDefaultAction(a.acNewChart);
@@ -197,8 +188,9 @@ void BuildPopups(QMainWindow &aWindow, TMainActions &a, TMainBars &aBars)
   QMenu *lPeriods = SubMenu(lChart, "pmiPeriods", QStringLiteral("Период графика"), "periods");
   AddIntervals(lPeriods, a);
   lChart->addMenu(lPeriods);
-  lChart->addMenu(
-      TemplateMenu(lChart, "pmiTemplate", "pmiTemplateDelete", QStringLiteral("Шаблон"), a));
+  aBars.pmiTemplate =
+      TemplateMenu(lChart, "pmiTemplate", "pmiTemplateDelete", QStringLiteral("Шаблон"), a);
+  lChart->addMenu(aBars.pmiTemplate);
   lChart->addSeparator();
   lChart->addActions({a.acZoomIn, a.acZoomOut});
   lChart->addSeparator();

@@ -19,6 +19,9 @@ struct TMainBars
   QToolButton *tbiNewChart = nullptr;
   QMenu *mmiTemplate = nullptr;
   QMenu *tbiTemplate = nullptr;
+  QMenu *pmiTemplate = nullptr;
+  // The drop-down of tbiNewChart, rebuilt from the shown symbols when it opens.
+  QMenu *pmNewChart = nullptr;
   QMenu *ppmOrders = nullptr;
   QMenu *ppmBalance = nullptr;
   QMenu *ppmMultiAccount = nullptr;
