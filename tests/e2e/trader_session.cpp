@@ -1,0 +1,362 @@
+// The scripted trader inside the real terminal program: this file is linked beside the
+// terminal's own main(), hooks in when the application object is built, and from then on
+// acts only through the window's widgets. Message boxes are answered through the presenter.
+//
+// The test that starts the process gives it (environment):
+//   VEXA_E2E_ACCOUNT   the exchange's demo-account.json, whose keys the trader types in
+//   VEXA_E2E_SYMBOLS   how many symbols the exchange lists
+//   VEXA_E2E_DEADLINE  seconds for the whole session (default 150)
+#include "chart.h"
+#include "chart_candle_series.h"
+#include "market_watch.h"
+#include "script.h"
+#include "trader_hands.h"
+#include "utils.h"
+#include "winctrl_mdi_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDockWidget>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+
+#include <cmath>
+#include <deque>
+#include <memory>
+#include <mutex>
+
+namespace {
+
+const QString cSymbol = QStringLiteral("BTCUSDT");
+const QString cAmount = QStringLiteral("0.01");
+const QString cDeleteQuestion = QStringLiteral("Уверены что хотите удалит ордер?");
+const QString cOrderDeleted = QStringLiteral("Ордер удален");
+const QString cOrderCreated = QStringLiteral("Создан ордер BTCUSDT BUY LIMIT ");
+
+// Columns of the open orders grid.
+enum { ocOrder = 0, ocType = 2, ocQuantity = 3, ocSymbol = 4, ocPrice = 5, ocSide = 7 };
+
+// Answers the boxes the trader expects, in order; any other box fails the session, since a
+// trader going through this path sees no other.
+class TSessionPresenter : public TMessagePresenter
+{
+public:
+  // A box whose text starts with aText, of type aType, gets aAnswer.
+  void Expect(const QString &aText, TMessageType aType, int aAnswer)
+  {
+    std::lock_guard lLock(fLock);
+    fExpected.push_back({aText, aType, aAnswer});
+  }
+  int Answered() const
+  {
+    std::lock_guard lLock(fLock);
+    return fAnswered;
+  }
+  int Present(const QString &, const QString &aText, TMessageType aType) override
+  {
+    TScript::Log(QStringLiteral("message box: ") + aText);
+    std::lock_guard lLock(fLock);
+    if (fExpected.empty() || !aText.startsWith(fExpected.front().Text) ||
+        aType != fExpected.front().Type)
+      TScript::Fail(QStringLiteral("a message box the trader did not expect: ") + aText);
+    const int lAnswer = fExpected.front().Answer;
+    fExpected.pop_front();
+    ++fAnswered;
+    return lAnswer;
+  }
+
+private:
+  struct TExpected
+  {
+    QString Text;
+    TMessageType Type;
+    int Answer;
+  };
+  mutable std::mutex fLock;
+  std::deque<TExpected> fExpected;
+  int fAnswered = 0;
+};
+
+struct TAccountKeys
+{
+  QString ApiKey;
+  QString SecretKey;
+};
+
+TAccountKeys ReadAccount()
+{
+  QFile lFile(qEnvironmentVariable("VEXA_E2E_ACCOUNT"));
+  if (!lFile.open(QIODevice::ReadOnly))
+    TScript::Fail(QStringLiteral("VEXA_E2E_ACCOUNT does not name a readable account file"));
+  const QJsonObject lObject = QJsonDocument::fromJson(lFile.readAll()).object();
+  TAccountKeys lKeys{lObject.value(QStringLiteral("apiKey")).toString(),
+                     lObject.value(QStringLiteral("secretKey")).toString()};
+  if (lKeys.ApiKey.isEmpty() || lKeys.SecretKey.isEmpty())
+    TScript::Fail(QStringLiteral("the account file holds no keys"));
+  return lKeys;
+}
+
+QWidget *MainWindow()
+{
+  return TopLevel(QStringLiteral("fmMain"));
+}
+
+QWidget *Main()
+{
+  QWidget *lWindow = MainWindow();
+  if (!lWindow)
+    TScript::Fail(QStringLiteral("the main window is gone"));
+  return lWindow;
+}
+
+QAction *Command(const char *aName)
+{
+  return Need<QAction>(Need<QObject>(Main(), QStringLiteral("ActionList")),
+                       QString::fromLatin1(aName));
+}
+
+void ChooseMainMenu(const char *aMenu, const char *aCommand)
+{
+  ChooseFromMenuBar(Need<QMenuBar>(Main(), QStringLiteral("MainMenu")),
+                    Need<QMenu>(Main(), QString::fromLatin1(aMenu)), Command(aCommand));
+}
+
+QTableView *Grid(const char *aName)
+{
+  return Need<QTableView>(Main(), QString::fromLatin1(aName));
+}
+
+double LocaleNumber(const QString &aText)
+{
+  bool lOk = false;
+  const double lValue = QLocale().toDouble(aText, &lOk);
+  return lOk ? lValue : std::nan("");
+}
+
+// The chart window of the symbol with its candles, or none.
+const TCandleSeries *ChartCandles(QString *aCaption)
+{
+  for (const auto *lWindow :
+       Need<QWidget>(Main(), QStringLiteral("pnlClient"))->findChildren<TwinctrlMdiWindow *>()) {
+    if (!lWindow->Caption().startsWith(cSymbol + QLatin1Char(' ')))
+      continue;
+    auto *lChart = lWindow->findChild<TChart *>();
+    // A chart is disabled while its history loads.
+    if (!lChart || !lChart->isVisible() || !lChart->isEnabled())
+      return nullptr;
+    for (int i = 0; i < lChart->Scene().SeriesCount(); ++i)
+      if (const auto *lCandles = dynamic_cast<const TCandleSeries *>(lChart->Scene().Series(i))) {
+        *aCaption = lWindow->Caption();
+        return lCandles;
+      }
+  }
+  return nullptr;
+}
+
+class TTraderSession
+{
+public:
+  explicit TTraderSession(TScript &aScript) : fScript(aScript), fKeys(ReadAccount())
+  {
+    fPresenter = std::make_shared<TSessionPresenter>();
+    SetMessagePresenter(fPresenter);
+    fSymbols = qEnvironmentVariableIntValue("VEXA_E2E_SYMBOLS");
+    Plan();
+  }
+
+private:
+  void Plan();
+  void PlanMarket();
+  void PlanLogin();
+  void PlanOrder();
+
+  TScript &fScript;
+  TAccountKeys fKeys;
+  std::shared_ptr<TSessionPresenter> fPresenter;
+  int fSymbols = 0;
+  double fPrice = 0;
+  QString fOrderId;
+};
+
+void TTraderSession::Plan()
+{
+  PlanMarket();
+  PlanLogin();
+  PlanOrder();
+  fScript.Act(QStringLiteral("Файл → Выход"), [] { ChooseMainMenu("miFile", "acQuit"); });
+}
+
+void TTraderSession::PlanMarket()
+{
+  fScript.WaitFor(
+      QStringLiteral("the window is up and online"),
+      [] {
+        QWidget *lWindow = MainWindow();
+        return lWindow &&
+               Need<QLabel>(lWindow, QStringLiteral("StatusText"))->text() ==
+                   QStringLiteral("Подключено") &&
+               !Need<QLabel>(lWindow, QStringLiteral("SysTimePanel"))->text().isEmpty();
+      },
+      60000);
+  fScript.WaitFor(
+      QStringLiteral("the market watch lists every symbol with its price"),
+      [this] {
+        const QAbstractItemModel *lModel = Grid("vstSymbols")->model();
+        const int lRow = FindRow(lModel, TMarketWatchModel::colSymbol, cSymbol);
+        if (lModel->rowCount() != fSymbols || lRow < 0)
+          return false;
+        fPrice = LocaleNumber(CellText(lModel, lRow, TMarketWatchModel::colPrice));
+        return fPrice > 0;
+      },
+      30000);
+  fScript.Act(
+      QStringLiteral("right-click ") + cSymbol + QStringLiteral(" in the market watch"), [] {
+        QTableView *lSymbols = Grid("vstSymbols");
+        ClickRow(lSymbols, FindRow(lSymbols->model(), TMarketWatchModel::colSymbol, cSymbol),
+                 Qt::RightButton);
+      });
+  fScript.WaitFor(
+      QStringLiteral("the market watch menu is open"),
+      [] { return Need<QMenu>(Main(), QStringLiteral("ppmSymbols"))->isVisible(); }, 5000);
+  fScript.Act(QStringLiteral("choose \"Новый график\""), [] {
+    QWidget *lSymbols = Grid("vstSymbols");
+    ChooseFromPopup(Need<QMenu>(lSymbols, QStringLiteral("ppmSymbols")),
+                    Need<QAction>(lSymbols, QStringLiteral("acNewChart")));
+  });
+  fScript.WaitFor(
+      QStringLiteral("the chart opens and shows its history"),
+      [] {
+        QString lCaption;
+        const TCandleSeries *lCandles = ChartCandles(&lCaption);
+        if (!lCandles || lCandles->Count() < 100)
+          return false;
+        TScript::Log(
+            QStringLiteral("chart \"%1\" with %2 candles").arg(lCaption).arg(lCandles->Count()));
+        return true;
+      },
+      30000);
+}
+
+void TTraderSession::PlanLogin()
+{
+  fScript.Act(QStringLiteral("Файл → Авторизация"), [] { ChooseMainMenu("miFile", "acLogin"); });
+  fScript.WaitFor(
+      QStringLiteral("the login dialog is open"),
+      [] { return TopLevel(QStringLiteral("dlgBaseLogon")) == QApplication::activeModalWidget(); },
+      10000);
+  fScript.Act(QStringLiteral("type the demo account's keys, press \"Тест\""), [this] {
+    QWidget *lDialog = TopLevel(QStringLiteral("dlgBaseLogon"));
+    TypeInto(Need<QLineEdit>(lDialog, QStringLiteral("edAPI")), fKeys.ApiKey);
+    TypeInto(Need<QLineEdit>(lDialog, QStringLiteral("edSecret")), fKeys.SecretKey);
+    // The test asks the exchange and waits for it, serving events meanwhile.
+    Click(Need<QPushButton>(lDialog, QStringLiteral("btnTest")));
+  });
+  fScript.WaitFor(
+      QStringLiteral("the exchange accepts the keys: \"Сохранить\" is enabled"),
+      [] {
+        QWidget *lDialog = TopLevel(QStringLiteral("dlgBaseLogon"));
+        return lDialog && Need<QPushButton>(lDialog, QStringLiteral("btnSave"))->isEnabled();
+      },
+      20000);
+  fScript.Act(QStringLiteral("press \"Сохранить\""), [] {
+    Click(Need<QPushButton>(TopLevel(QStringLiteral("dlgBaseLogon")), QStringLiteral("btnSave")));
+  });
+  fScript.WaitFor(
+      QStringLiteral("logged in: the dialog is gone and the terminal panel is shown"),
+      [] {
+        return !TopLevel(QStringLiteral("dlgBaseLogon")) &&
+               Need<QDockWidget>(Main(), QStringLiteral("dpTerminal"))->isVisible();
+      },
+      10000);
+}
+
+void TTraderSession::PlanOrder()
+{
+  fScript.Act(QStringLiteral("Окно → Ордер Buy"), [] { ChooseMainMenu("miWindow", "acBuy"); });
+  fScript.WaitFor(
+      QStringLiteral("the Buy panel is shown"),
+      [] {
+        return Need<QDockWidget>(Main(), QStringLiteral("dpBuy"))->isVisible() &&
+               Need<QPushButton>(Main(), QStringLiteral("btnBuyLimit"))->isVisible();
+      },
+      5000);
+  fScript.Act(
+      QStringLiteral("type a limit price below the market and an amount, press \"Buy\""), [this] {
+        QWidget *lWindow = Main();
+        ShowPage(Need<QTabWidget>(lWindow, QStringLiteral("pcBuy")), QStringLiteral("Limit"));
+        // Far enough below the last price that the order rests; a half unit proves
+        // the decimal separator on its way to the exchange.
+        fPrice = std::floor(fPrice * 0.9) + 0.5;
+        const QString lPrice = QString::number(fPrice, 'f', 1);
+        TypeInto(Need<QLineEdit>(lWindow, QStringLiteral("edBuyLimitPrice")), lPrice);
+        TypeInto(Need<QLineEdit>(lWindow, QStringLiteral("edBuyLimitAmount")), cAmount);
+        TScript::Log(QStringLiteral("placing BUY LIMIT %1 %2 at %3").arg(cSymbol, cAmount, lPrice));
+        fPresenter->Expect(cOrderCreated, mtInfo, mrOk);
+        Click(Need<QPushButton>(lWindow, QStringLiteral("btnBuyLimit")));
+        ShowPage(Need<QTabWidget>(lWindow, QStringLiteral("pcTerminal")),
+                 QStringLiteral("Торговля"));
+      });
+  fScript.WaitFor(
+      QStringLiteral("the exchange's answer is shown and the order listed in \"Торговля\""),
+      [this] {
+        const QAbstractItemModel *lOrders = Grid("vstOrders")->model();
+        if (fPresenter->Answered() != 1 || lOrders->rowCount() != 1)
+          return false;
+        if (CellText(lOrders, 0, ocSymbol) != cSymbol || CellText(lOrders, 0, ocSide) != "BUY" ||
+            CellText(lOrders, 0, ocType) != "LIMIT" ||
+            LocaleNumber(CellText(lOrders, 0, ocPrice)) != fPrice ||
+            LocaleNumber(CellText(lOrders, 0, ocQuantity)) != cAmount.toDouble())
+          TScript::Fail(QStringLiteral("\"Торговля\" lists another order: %1 %2 %3 %4 at %5")
+                            .arg(CellText(lOrders, 0, ocSide), CellText(lOrders, 0, ocType),
+                                 CellText(lOrders, 0, ocSymbol), CellText(lOrders, 0, ocQuantity),
+                                 CellText(lOrders, 0, ocPrice)));
+        fOrderId = CellText(lOrders, 0, ocOrder);
+        TScript::Log(QStringLiteral("order %1 listed").arg(fOrderId));
+        return true;
+      },
+      20000);
+  fScript.Act(QStringLiteral("right-click the order"),
+              [] { ClickRow(Grid("vstOrders"), 0, Qt::RightButton); });
+  fScript.WaitFor(
+      QStringLiteral("the orders menu is open"),
+      [] { return Need<QMenu>(Main(), QStringLiteral("ppmOrders"))->isVisible(); }, 5000);
+  fScript.Act(QStringLiteral("choose \"Удалить ордер\" and answer yes"), [this] {
+    fPresenter->Expect(cDeleteQuestion, mtConfirm, mrYes);
+    fPresenter->Expect(cOrderDeleted, mtInfo, mrOk);
+    ChooseFromPopup(Need<QMenu>(Main(), QStringLiteral("ppmOrders")), Command("acOrderDelete"));
+  });
+  fScript.WaitFor(
+      QStringLiteral("the exchange's answer is shown and the order leaves \"Торговля\""),
+      [this] { return fPresenter->Answered() == 3 && Grid("vstOrders")->model()->rowCount() == 0; },
+      20000);
+}
+
+// Runs once the application object exists, after main() installed its own presenter: the
+// first event the program serves starts the session.
+void StartSession()
+{
+  const int lDeadline = qEnvironmentVariableIsSet("VEXA_E2E_DEADLINE")
+                            ? qEnvironmentVariableIntValue("VEXA_E2E_DEADLINE")
+                            : 150;
+  TScript::ArmDeadline(static_cast<unsigned>(lDeadline));
+  QTimer::singleShot(0, qApp, [] {
+    auto *lScript = new TScript(qApp);
+    static std::unique_ptr<TTraderSession> sSession;
+    sSession = std::make_unique<TTraderSession>(*lScript);
+    lScript->Start();
+  });
+}
+
+} // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(StartSession)
