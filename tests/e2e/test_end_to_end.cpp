@@ -30,6 +30,8 @@ namespace {
 constexpr int cSymbols = 200;
 // The session's own deadline; the process is killed a little after it at the latest.
 constexpr int cDeadlineSeconds = 120;
+// 1 Jan 1970 in the terminal's days since 30 Dec 1899.
+constexpr double cUnixEpochDay = 25569.0;
 
 QByteArray ReadAll(const QString &aFileName)
 {
@@ -106,6 +108,8 @@ TEST(EndToEnd, TraderChartsLogsInPlacesAndCancelsAnOrderAndTheTerminalClosesClea
 {
   QTemporaryDir lDir;
   ASSERT_TRUE(lDir.isValid());
+  // VEXA_E2E_KEEP=1 leaves the folder (program, files, request log) for a look afterwards.
+  lDir.setAutoRemove(qEnvironmentVariableIsEmpty("VEXA_E2E_KEEP"));
   const QString lRequestLog = lDir.filePath(QStringLiteral("requests.log"));
   vexa::test::TExchangeProcess lExchange(
       {"--symbols", std::to_string(cSymbols), "--request-log", lRequestLog.toStdString()});
@@ -193,7 +197,8 @@ TEST(EndToEnd, TraderChartsLogsInPlacesAndCancelsAnOrderAndTheTerminalClosesClea
   EXPECT_EQ(lPosts, 1);
   EXPECT_EQ(lDeletes, 1);
 
-  // charts.json holds the chart the trader opened.
+  // charts.json holds the chart the trader opened, saved on close: its left edge is then in
+  // the loaded history (a save before the history arrived leaves 0 there).
   const QJsonObject lCharts =
       QJsonDocument::fromJson(
           ReadAll(lDir.filePath(QStringLiteral("config/Norvale/Vexa/charts.json"))))
@@ -203,6 +208,8 @@ TEST(EndToEnd, TraderChartsLogsInPlacesAndCancelsAnOrderAndTheTerminalClosesClea
   EXPECT_EQ(lChartList[0].toObject().value("symbol").toString(), QStringLiteral("BTCUSDT"));
   EXPECT_GT(lChartList[0].toObject().value("width").toInt(), 0);
   EXPECT_GT(lChartList[0].toObject().value("height").toInt(), 0);
+  const double lToday = QDateTime::currentMSecsSinceEpoch() / 86400000.0 + cUnixEpochDay;
+  EXPECT_NEAR(lChartList[0].toObject().value("left_bar").toDouble(), lToday, 30.0);
 
   // The login saved the demo account's keys, exactly as the demo itself writes them.
   EXPECT_EQ(ReadAll(lExe + QStringLiteral("/config.json")), ReadAll(lExpectedConfig));
