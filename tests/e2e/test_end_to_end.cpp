@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -161,6 +162,7 @@ TEST(EndToEnd, TraderChartsLogsInPlacesAndCancelsAnOrderAndTheTerminalClosesClea
   const QString lOut = QString::fromUtf8(lTerminal.readAllStandardOutput());
   const QString lErr = QString::fromUtf8(lTerminal.readAllStandardError());
   const std::string lTranscript = (lOut + lErr).toStdString();
+  std::cout << lOut.toStdString();
   ASSERT_EQ(lTerminal.exitStatus(), QProcess::NormalExit) << lTranscript;
   ASSERT_EQ(lTerminal.exitCode(), 0) << lTranscript;
   ASSERT_TRUE(lOut.contains(QStringLiteral("e2e: all steps done"))) << lTranscript;

@@ -143,23 +143,27 @@ double LocaleNumber(const QString &aText)
   return lOk ? lValue : std::nan("");
 }
 
-// The chart window of the symbol with its candles, or none.
-const TCandleSeries *ChartCandles(QString *aCaption)
+// The chart of the symbol once its history is in (a chart is disabled while it loads), or none.
+TChart *LoadedChart(QString *aCaption)
 {
   for (const auto *lWindow :
        Need<QWidget>(Main(), QStringLiteral("pnlClient"))->findChildren<TwinctrlMdiWindow *>()) {
     if (!lWindow->Caption().startsWith(cSymbol + QLatin1Char(' ')))
       continue;
     auto *lChart = lWindow->findChild<TChart *>();
-    // A chart is disabled while its history loads.
     if (!lChart || !lChart->isVisible() || !lChart->isEnabled())
       return nullptr;
-    for (int i = 0; i < lChart->Scene().SeriesCount(); ++i)
-      if (const auto *lCandles = dynamic_cast<const TCandleSeries *>(lChart->Scene().Series(i))) {
-        *aCaption = lWindow->Caption();
-        return lCandles;
-      }
+    *aCaption = lWindow->Caption();
+    return lChart;
   }
+  return nullptr;
+}
+
+const TCandleSeries *Candles(TChart *aChart)
+{
+  for (int i = 0; i < aChart->Scene().SeriesCount(); ++i)
+    if (const auto *lCandles = dynamic_cast<const TCandleSeries *>(aChart->Scene().Series(i)))
+      return lCandles;
   return nullptr;
 }
 
@@ -237,11 +241,20 @@ void TTraderSession::PlanMarket()
       QStringLiteral("the chart opens and shows its history"),
       [] {
         QString lCaption;
-        const TCandleSeries *lCandles = ChartCandles(&lCaption);
+        TChart *lChart = LoadedChart(&lCaption);
+        const TCandleSeries *lCandles = lChart ? Candles(lChart) : nullptr;
         if (!lCandles || lCandles->Count() < 100)
           return false;
-        TScript::Log(
-            QStringLiteral("chart \"%1\" with %2 candles").arg(lCaption).arg(lCandles->Count()));
+        // Shown: the time axis has moved to the newest candle.
+        const TChartAxis &lTime = lChart->BottomAxis();
+        const double lNewest = lCandles->XValue(lCandles->Count() - 1);
+        if (lNewest < lTime.Minimum() || lNewest > lTime.Maximum())
+          return false;
+        TScript::Log(QStringLiteral("chart \"%1\" with %2 candles, showing %3 to %4")
+                         .arg(lCaption)
+                         .arg(lCandles->Count())
+                         .arg(lTime.Minimum(), 0, 'f', 4)
+                         .arg(lTime.Maximum(), 0, 'f', 4));
         return true;
       },
       30000);
