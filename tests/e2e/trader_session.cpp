@@ -6,6 +6,7 @@
 //   VEXA_E2E_ACCOUNT   the exchange's demo-account.json, whose keys the trader types in
 //   VEXA_E2E_SYMBOLS   how many symbols the exchange lists
 //   VEXA_E2E_DEADLINE  seconds for the whole session (default 150)
+//   VEXA_E2E_SHOT      optional: a PNG of the window before it closes
 #include "chart.h"
 #include "chart_candle_series.h"
 #include "market_watch.h"
@@ -197,7 +198,11 @@ void TTraderSession::Plan()
   PlanMarket();
   PlanLogin();
   PlanOrder();
-  fScript.Act(QStringLiteral("Файл → Выход"), [] { ChooseMainMenu("miFile", "acQuit"); });
+  fScript.Act(QStringLiteral("Файл → Выход"), [] {
+    if (const QString lShot = qEnvironmentVariable("VEXA_E2E_SHOT"); !lShot.isEmpty())
+      Main()->grab().save(lShot);
+    ChooseMainMenu("miFile", "acQuit");
+  });
 }
 
 void TTraderSession::PlanMarket()
