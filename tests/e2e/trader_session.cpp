@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDockWidget>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -32,6 +33,7 @@
 #include <QTimer>
 
 #include <cmath>
+#include <cstdlib>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -168,6 +170,15 @@ const TCandleSeries *Candles(TChart *aChart)
   return nullptr;
 }
 
+// From "Выход" to the end of main(): the shut-down's length, for the record.
+QElapsedTimer gQuitClock;
+
+void LogShutDown()
+{
+  if (gQuitClock.isValid())
+    TScript::Log(QStringLiteral("main() returned %1 ms after \"Выход\"").arg(gQuitClock.elapsed()));
+}
+
 class TTraderSession
 {
 public:
@@ -201,6 +212,7 @@ void TTraderSession::Plan()
   fScript.Act(QStringLiteral("Файл → Выход"), [] {
     if (const QString lShot = qEnvironmentVariable("VEXA_E2E_SHOT"); !lShot.isEmpty())
       Main()->grab().save(lShot);
+    gQuitClock.start();
     ChooseMainMenu("miFile", "acQuit");
   });
 }
@@ -367,6 +379,7 @@ void StartSession()
                             ? qEnvironmentVariableIntValue("VEXA_E2E_DEADLINE")
                             : 150;
   TScript::ArmDeadline(static_cast<unsigned>(lDeadline));
+  std::atexit(LogShutDown);
   QTimer::singleShot(0, qApp, [] {
     auto *lScript = new TScript(qApp);
     static std::unique_ptr<TTraderSession> sSession;
