@@ -11,6 +11,7 @@
 #include "chart_candle_series.h"
 #include "market_watch.h"
 #include "script.h"
+#include "session_presenter.h"
 #include "trader_hands.h"
 #include "utils.h"
 #include "winctrl_mdi_window.h"
@@ -34,9 +35,7 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <deque>
 #include <memory>
-#include <mutex>
 
 namespace {
 
@@ -48,47 +47,6 @@ const QString cOrderCreated = QStringLiteral("Создан ордер BTCUSDT BU
 
 // Columns of the open orders grid.
 enum { ocOrder = 0, ocType = 2, ocQuantity = 3, ocSymbol = 4, ocPrice = 5, ocSide = 7 };
-
-// Answers the boxes the trader expects, in order; any other box fails the session, since a
-// trader going through this path sees no other.
-class TSessionPresenter : public TMessagePresenter
-{
-public:
-  // A box whose text starts with aText, of type aType, gets aAnswer.
-  void Expect(const QString &aText, TMessageType aType, int aAnswer)
-  {
-    std::lock_guard lLock(fLock);
-    fExpected.push_back({aText, aType, aAnswer});
-  }
-  int Answered() const
-  {
-    std::lock_guard lLock(fLock);
-    return fAnswered;
-  }
-  int Present(const QString &, const QString &aText, TMessageType aType) override
-  {
-    TScript::Log(QStringLiteral("message box: ") + aText);
-    std::lock_guard lLock(fLock);
-    if (fExpected.empty() || !aText.startsWith(fExpected.front().Text) ||
-        aType != fExpected.front().Type)
-      TScript::Fail(QStringLiteral("a message box the trader did not expect: ") + aText);
-    const int lAnswer = fExpected.front().Answer;
-    fExpected.pop_front();
-    ++fAnswered;
-    return lAnswer;
-  }
-
-private:
-  struct TExpected
-  {
-    QString Text;
-    TMessageType Type;
-    int Answer;
-  };
-  mutable std::mutex fLock;
-  std::deque<TExpected> fExpected;
-  int fAnswered = 0;
-};
 
 struct TAccountKeys
 {
