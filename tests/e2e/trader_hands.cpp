@@ -42,8 +42,12 @@ void Click(QWidget *aWidget, Qt::MouseButton aButton, QPoint aPos)
 void TypeInto(QLineEdit *aEdit, const QString &aText)
 {
   Click(aEdit);
-  QTest::keyClick(aEdit, Qt::Key_A, Qt::ControlModifier);
+  // Home, Shift+End: a synthetic Ctrl+A carries the text "a", which number fields refuse.
+  QTest::keyClick(aEdit, Qt::Key_Home);
+  QTest::keyClick(aEdit, Qt::Key_End, Qt::ShiftModifier);
   QTest::keyClick(aEdit, Qt::Key_Backspace);
+  if (!aEdit->text().isEmpty())
+    TScript::Fail(QStringLiteral("%1 kept \"%2\"").arg(NameOf(aEdit), aEdit->text()));
   QTest::keyClicks(aEdit, aText);
 }
 

@@ -137,6 +137,19 @@ void LogShutDown()
     TScript::Log(QStringLiteral("main() returned %1 ms after \"Выход\"").arg(gQuitClock.elapsed()));
 }
 
+// The price of the chart's current-price line (the first line over the candles); 0 while
+// the chart has no price yet.
+double PriceLine(TChart *aChart)
+{
+  for (int i = 0; i < aChart->Scene().SeriesCount(); ++i)
+    if (const auto *lLine = dynamic_cast<const TLineSeries *>(aChart->Scene().Series(i))) {
+      double lMin = 0;
+      double lMax = 0;
+      return lLine->Count() > 0 && lLine->YRange(lMin, lMax) && lMin == lMax ? lMin : 0;
+    }
+  return 0;
+}
+
 class TTraderSession
 {
 public:
@@ -192,10 +205,8 @@ void TTraderSession::PlanMarket()
       [this] {
         const QAbstractItemModel *lModel = Grid("vstSymbols")->model();
         const int lRow = FindRow(lModel, TMarketWatchModel::colSymbol, cSymbol);
-        if (lModel->rowCount() != fSymbols || lRow < 0)
-          return false;
-        fPrice = LocaleNumber(CellText(lModel, lRow, TMarketWatchModel::colPrice));
-        return fPrice > 0;
+        return lModel->rowCount() == fSymbols && lRow >= 0 &&
+               LocaleNumber(CellText(lModel, lRow, TMarketWatchModel::colPrice)) > 0;
       },
       30000);
   fScript.Act(
@@ -213,7 +224,7 @@ void TTraderSession::PlanMarket()
                     Need<QAction>(lSymbols, QStringLiteral("acNewChart")));
   });
   fScript.WaitFor(
-      QStringLiteral("the chart opens and shows its history"),
+      QStringLiteral("the chart opens and shows its history and the current price"),
       [] {
         QString lCaption;
         TChart *lChart = LoadedChart(&lCaption);
@@ -223,13 +234,15 @@ void TTraderSession::PlanMarket()
         // Shown: the time axis has moved to the newest candle.
         const TChartAxis &lTime = lChart->BottomAxis();
         const double lNewest = lCandles->XValue(lCandles->Count() - 1);
-        if (lNewest < lTime.Minimum() || lNewest > lTime.Maximum())
+        const double lPrice = PriceLine(lChart);
+        if (lNewest < lTime.Minimum() || lNewest > lTime.Maximum() || lPrice <= 0)
           return false;
-        TScript::Log(QStringLiteral("chart \"%1\" with %2 candles, showing %3 to %4")
+        TScript::Log(QStringLiteral("chart \"%1\" with %2 candles, showing %3 to %4, price %5")
                          .arg(lCaption)
                          .arg(lCandles->Count())
                          .arg(lTime.Minimum(), 0, 'f', 4)
-                         .arg(lTime.Maximum(), 0, 'f', 4));
+                         .arg(lTime.Maximum(), 0, 'f', 4)
+                         .arg(lPrice));
         return true;
       },
       30000);
@@ -278,10 +291,28 @@ void TTraderSession::PlanOrder()
                Need<QPushButton>(Main(), QStringLiteral("btnBuyLimit"))->isVisible();
       },
       5000);
+  // Focus elsewhere (the login dialog's fields) has left the chart inactive; a click on it
+  // makes it the chart whose price the order pages take.
+  fScript.Act(QStringLiteral("click the chart, then tabs \"Market\" and \"Limit\" of Buy"), [] {
+    QString lCaption;
+    TChart *lChart = LoadedChart(&lCaption);
+    if (!lChart)
+      TScript::Fail(QStringLiteral("the chart has gone"));
+    Click(lChart, Qt::LeftButton, QPoint(lChart->width() / 4, lChart->height() / 2));
+    auto *lPages = Need<QTabWidget>(Main(), QStringLiteral("pcBuy"));
+    ShowPage(lPages, QStringLiteral("Market"));
+    ShowPage(lPages, QStringLiteral("Limit"));
+  });
+  fScript.WaitFor(
+      QStringLiteral("the Limit page takes the chart's price"),
+      [this] {
+        fPrice = LocaleNumber(Need<QLineEdit>(Main(), QStringLiteral("edBuyLimitPrice"))->text());
+        return fPrice > 0;
+      },
+      5000);
   fScript.Act(
       QStringLiteral("type a limit price below the market and an amount, press \"Buy\""), [this] {
         QWidget *lWindow = Main();
-        ShowPage(Need<QTabWidget>(lWindow, QStringLiteral("pcBuy")), QStringLiteral("Limit"));
         // Far enough below the last price that the order rests; a half unit proves
         // the decimal separator on its way to the exchange.
         fPrice = std::floor(fPrice * 0.9) + 0.5;
