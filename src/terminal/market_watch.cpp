@@ -197,9 +197,7 @@ void TMarketWatchView::BuildActions()
   connect(lAction, &QAction::triggered, this,
           [this] { RunCommand([this] { ExecuteOrder(SelectedSymbol(), this); }); });
 
-  // Charts come later: until then there is no chart to open or to keep symbols of.
   lAction = AddAction("acNewChart", "Новый график");
-  lAction->setEnabled(false);
   connect(lAction, &QAction::triggered, this,
           [this] { Q_EMIT NewChartRequested(SelectedSymbol()); });
   AddAction("acTickChart", "Тиковый график")->setEnabled(false);
@@ -440,6 +438,7 @@ void TMarketWatchView::ppmSymbolsPopup()
 {
   const bool lSelected = SelectedRow() >= 0;
   Action(QStringLiteral("acNewOrder"))->setEnabled(!SelectedSymbol().isEmpty());
+  Action(QStringLiteral("acNewChart"))->setEnabled(!SelectedSymbol().isEmpty());
   Action(QStringLiteral("acDeleteSymbol"))->setEnabled(lSelected);
   Action(QStringLiteral("acMarketDepthEx"))
       ->setEnabled(window()->findChild<QDockWidget *>(QStringLiteral("dpMarketDepth")));

@@ -100,8 +100,11 @@ void TPeriodicWork::Once(TWorkflowMode aMode)
   if (!Trades(aMode))
     return;
   const TConnectionItem *lMain = Profile->MainProfile();
-  if (!fAuthChecked && User->Input()->GetAuth() == uaUndefined && !lMain->ApiKey.isEmpty() &&
-      !lMain->SecretKey.isEmpty() && StartAccountCheck(nullptr, [](TUserAuth aAuth) {
+  // Keys under edit in the login dialog are the dialog's to test: a check of ours would
+  // follow up with whatever keys the edited copy holds when its answer comes.
+  if (!fAuthChecked && !Profile->MainUpdating() && User->Input()->GetAuth() == uaUndefined &&
+      !lMain->ApiKey.isEmpty() && !lMain->SecretKey.isEmpty() &&
+      StartAccountCheck(nullptr, [](TUserAuth aAuth) {
         if (!User || User->Input()->GetAuth() != uaUndefined)
           return;
         User->Input()->SetAuth(aAuth);

@@ -149,3 +149,23 @@ TEST_F(PeriodicWork, UncheckedKeysAreCheckedOnceTheClockRuns)
     EXPECT_EQ(lReceived.count(QStringLiteral("/api/v3/openOrders")), lGoodKeys ? 1 : 0);
   }
 }
+
+// While the login dialog edits the main account, its test decides the keys: the clock starts
+// no check of its own, whose follow-up requests would go out with whatever keys the edited
+// copy holds by then (none, once the dialog's test has put them back).
+TEST_F(PeriodicWork, KeysUnderEditInTheLoginDialogAreLeftToTheDialog)
+{
+  User->Input()->SetAuth(uaUndefined);
+  Profile->MainBeginUpdate();
+  size_t lFrom = Received().size();
+  fWork.Once(wfmTrade);
+  EXPECT_FALSE(ReceivedSince(lFrom).contains(QStringLiteral("/api/v3/account")));
+  EXPECT_EQ(User->Input()->GetAuth(), uaUndefined);
+
+  Profile->MainRollbackUpdate();
+  lFrom = Received().size();
+  fWork.Once(wfmTrade);
+  ASSERT_TRUE(PumpUntil([] { return User->Input()->GetAuth() != uaUndefined; }));
+  EXPECT_EQ(User->Input()->GetAuth(), uaAuth);
+  EXPECT_EQ(ReceivedSince(lFrom).count(QStringLiteral("/api/v3/account")), 1);
+}
