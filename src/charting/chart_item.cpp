@@ -833,9 +833,12 @@ void TChartItem::OnChartAfterDraw(QPainter &aPainter)
   QFont lFont(cChartFont, 8);
   aPainter.setFont(lFont);
   aPainter.setPen(lBlack ? Qt::white : Qt::black);
-  if (!lText.isEmpty())
-    aPainter.drawText(QRect(10, 10, lBounds.width() - 10, lBounds.height() - 10),
-                      Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, lText);
+  if (!lText.isEmpty()) {
+    // A narrow window shortens the text rather than writing it under the price scale.
+    const QRect lRect(10, 10, std::max(0, lScene.PlotRect().right() - 10), lBounds.height() - 10);
+    aPainter.drawText(lRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                      aPainter.fontMetrics().elidedText(lText, Qt::ElideRight, lRect.width()));
+  }
 
   if (CrosshairMode()) {
     const QPoint lMouse = fChart->mapFromGlobal(QCursor::pos());

@@ -29,6 +29,29 @@ void Post(int aEventID)
     UIWriter->Post(aEventID, nullptr);
 }
 
+// A layout saved for a larger chart area (another screen, or panels hidden then) is scaled
+// down as a whole: confining each window on its own would push the outer ones onto their
+// neighbours.
+void FitToArea(std::vector<TChartRecord> &aCharts, QSize aArea)
+{
+  int lRight = 0;
+  int lBottom = 0;
+  for (const TChartRecord &lRecord : aCharts) {
+    lRight = std::max(lRight, lRecord.Bounds.x() + lRecord.Bounds.width());
+    lBottom = std::max(lBottom, lRecord.Bounds.y() + lRecord.Bounds.height());
+  }
+  if (aArea.isEmpty() || (lRight <= aArea.width() && lBottom <= aArea.height()))
+    return;
+  const double lX = lRight > aArea.width() ? double(aArea.width()) / lRight : 1.0;
+  const double lY = lBottom > aArea.height() ? double(aArea.height()) / lBottom : 1.0;
+  auto Scaled = [](int aValue, double aScale) { return int(std::floor(aValue * aScale)); };
+  for (TChartRecord &lRecord : aCharts) {
+    const QRect lOld = lRecord.Bounds;
+    lRecord.Bounds = QRect(Scaled(lOld.x(), lX), Scaled(lOld.y(), lY), Scaled(lOld.width(), lX),
+                           Scaled(lOld.height(), lY));
+  }
+}
+
 } // namespace
 
 TChartList::TChartList() = default;
@@ -90,9 +113,11 @@ void TChartList::Load(const QString &aFileName)
     return;
   Clear();
   try {
-    const TChartsFile lFile = TChartsFile::Read(aFileName);
+    TChartsFile lFile = TChartsFile::Read(aFileName);
     if (!lFile.HasCharts)
       return;
+    if (fWinControl)
+      FitToArea(lFile.Charts, fWinControl->size());
     fFullMode = lFile.Full;
     for (const TChartRecord &lRecord : lFile.Charts) {
       TChartItem *lItem = Add();

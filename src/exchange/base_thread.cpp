@@ -2,6 +2,7 @@
 
 #include "chart_link.h"
 #include "log_writer.h"
+#include "market_json.h"
 #include "methods.h"
 #include "request_params.h"
 #include "thread_list.h"
@@ -119,11 +120,21 @@ void TBaseThread::DoParseResponse()
     LogError(lTexts->EmptyResponse);
     return;
   }
-  const QJsonDocument lDocument = QJsonDocument::fromJson(fResponse.toUtf8());
-  if (lDocument.isNull())
+  const QByteArray lText = fResponse.toUtf8();
+  bool lRead = false;
+  try {
+    lRead = DoExtractText(lText);
+  } catch (const TJsonTextError &) {
     RaiseThreadError(lTexts->MissingDocument);
-  fRootNode = lDocument.isArray() ? QJsonValue(lDocument.array()) : QJsonValue(lDocument.object());
-  DoExtract();
+  }
+  if (!lRead) {
+    const QJsonDocument lDocument = QJsonDocument::fromJson(lText);
+    if (lDocument.isNull())
+      RaiseThreadError(lTexts->MissingDocument);
+    fRootNode =
+        lDocument.isArray() ? QJsonValue(lDocument.array()) : QJsonValue(lDocument.object());
+    DoExtract();
+  }
   Synchronize([this] { DoOutput(); });
 }
 

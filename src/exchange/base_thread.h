@@ -5,6 +5,7 @@
 #include "trade_engine_client.h"
 #include "worker_thread.h"
 
+#include <QByteArrayView>
 #include <QJsonValue>
 #include <QString>
 
@@ -50,6 +51,9 @@ protected:
   // Worker, after parsing: reads fRootNode into the thread's own values so that the GUI
   // thread's output only copies them.
   virtual void DoExtract() {}
+  // Worker, instead of the parse and DoExtract: reads the answer's UTF-8 text itself (the
+  // large answers) and returns true; raises TJsonTextError when it is no JSON document.
+  virtual bool DoExtractText(QByteArrayView) { return false; }
   // GUI thread: writes the parsed data into the model.
   virtual void DoOutput() {}
   // GUI thread: tells the views.

@@ -15,8 +15,6 @@
 
 namespace {
 
-const QString cSymbolKey = QStringLiteral("symbol");
-
 std::vector<std::pair<double, double>> ParseLevels(const QJsonArray &aLevels)
 {
   std::vector<std::pair<double, double>> lResult;
@@ -29,62 +27,6 @@ std::vector<std::pair<double, double>> ParseLevels(const QJsonArray &aLevels)
 }
 
 } // namespace
-
-std::vector<TPriceTick> ParseTickerPrices(const QJsonArray &aAnswer)
-{
-  static const QString cPrice = QStringLiteral("price");
-  std::vector<TPriceTick> lResult;
-  lResult.reserve(static_cast<size_t>(aAnswer.size()));
-  for (const QJsonValue &lValue : aAnswer) {
-    const QJsonObject lElement = lValue.toObject();
-    QString lSymbol = lElement.value(cSymbolKey).toString();
-    if (lSymbol.isEmpty())
-      continue;
-    TPriceTick &lTick = lResult.emplace_back();
-    lTick.Key = TSymbolList::Key(lSymbol);
-    lTick.Symbol = std::move(lSymbol);
-    lTick.Price = JsonNumber(lElement.value(cPrice));
-  }
-  return lResult;
-}
-
-std::vector<TTicker24hr> ParseTicker24hr(const QJsonArray &aAnswer)
-{
-  static const QString cChange = QStringLiteral("priceChangePercent");
-  static const QString cLast = QStringLiteral("lastPrice");
-  static const QString cBid = QStringLiteral("bidPrice");
-  static const QString cAsk = QStringLiteral("askPrice");
-  static const QString cHigh = QStringLiteral("highPrice");
-  static const QString cLow = QStringLiteral("lowPrice");
-  static const QString cQuoteVolume = QStringLiteral("quoteVolume");
-  std::vector<TTicker24hr> lResult;
-  lResult.reserve(static_cast<size_t>(aAnswer.size()));
-  // Repeated names are found here, off the GUI thread, so the rebuild needs no lookups.
-  QHash<QString, int> lSeen;
-  lSeen.reserve(aAnswer.size());
-  for (const QJsonValue &lValue : aAnswer) {
-    const QJsonObject lElement = lValue.toObject();
-    QString lSymbol = lElement.value(cSymbolKey).toString();
-    if (lSymbol.isEmpty())
-      continue;
-    TTicker24hr &lTick = lResult.emplace_back();
-    lTick.Key = TSymbolList::Key(lSymbol);
-    const auto lSeenAt = lSeen.constFind(lTick.Key);
-    if (lSeenAt != lSeen.constEnd())
-      lTick.First = *lSeenAt;
-    else
-      lSeen.insert(lTick.Key, static_cast<int>(lResult.size() - 1));
-    lTick.Symbol = std::move(lSymbol);
-    lTick.PriceChangePercent = JsonNumber(lElement.value(cChange));
-    lTick.LastPrice = JsonNumber(lElement.value(cLast));
-    lTick.BidPrice = JsonNumber(lElement.value(cBid));
-    lTick.AskPrice = JsonNumber(lElement.value(cAsk));
-    lTick.HighPrice = JsonNumber(lElement.value(cHigh));
-    lTick.LowPrice = JsonNumber(lElement.value(cLow));
-    lTick.QuoteVolume = JsonNumber(lElement.value(cQuoteVolume));
-  }
-  return lResult;
-}
 
 TDepthAnswer ParseDepth(const QJsonValue &aAnswer)
 {

@@ -5,7 +5,9 @@
 // drive them without a network.
 
 #include "consts.h"
+#include "market_json.h"
 
+#include <QByteArrayView>
 #include <QString>
 
 #include <utility>
@@ -51,9 +53,11 @@ struct TDepthAnswer
   std::vector<std::pair<double, double>> Bids;
 };
 
-// Elements without a symbol name are left out: they name nothing to write to.
-std::vector<TPriceTick> ParseTickerPrices(const QJsonArray &aAnswer);
-std::vector<TTicker24hr> ParseTicker24hr(const QJsonArray &aAnswer);
+// The answers' UTF-8 text read into values; TJsonTextError when it is no JSON document. Elements
+// without a symbol name are left out: they name nothing to write to. A document that is not an
+// array yields no elements.
+std::vector<TPriceTick> ParseTickerPrices(QByteArrayView aText);
+std::vector<TTicker24hr> ParseTicker24hr(QByteArrayView aText);
 TDepthAnswer ParseDepth(const QJsonValue &aAnswer);
 
 // The colour of a price move: white unchanged, light green up, light red down.

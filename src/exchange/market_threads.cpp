@@ -44,12 +44,16 @@ void TTickerPriceThread::DoMakeRequest()
   fRequest = fSymbol.isEmpty() ? QString() : QStringLiteral("symbol=") + fSymbol;
 }
 
+bool TTickerPriceThread::DoExtractText(QByteArrayView aText)
+{
+  if (!fSymbol.isEmpty())
+    return false;
+  fTicks = ParseTickerPrices(aText);
+  return true;
+}
+
 void TTickerPriceThread::DoExtract()
 {
-  if (fSymbol.isEmpty()) {
-    fTicks = ParseTickerPrices(fRootNode.toArray());
-    return;
-  }
   // A price that is not there is not taken as 0: it would drag the chart's candle down.
   const QJsonValue lPrice = fRootNode.toObject().value(QStringLiteral("price"));
   fHasPrice = !lPrice.isUndefined() && !lPrice.isNull();
@@ -87,9 +91,10 @@ std::unique_ptr<TDBaseMethod> TTickerPriceThread::NewMethod() const
   return std::make_unique<TDMethodTickerPrice>();
 }
 
-void TTicker24hrThread::DoExtract()
+bool TTicker24hrThread::DoExtractText(QByteArrayView aText)
 {
-  fTicks = ParseTicker24hr(fRootNode.toArray());
+  fTicks = ParseTicker24hr(aText);
+  return true;
 }
 
 void TTicker24hrThread::DoOutput()
@@ -108,9 +113,10 @@ std::unique_ptr<TDBaseMethod> TTicker24hrThread::NewMethod() const
   return std::make_unique<TDMethodTicker24hr>();
 }
 
-void TTicker24hrVolumeThread::DoExtract()
+bool TTicker24hrVolumeThread::DoExtractText(QByteArrayView aText)
 {
-  fTicks = ParseTicker24hr(fRootNode.toArray());
+  fTicks = ParseTicker24hr(aText);
+  return true;
 }
 
 void TTicker24hrVolumeThread::DoOutput()

@@ -24,6 +24,7 @@ public:
 protected:
   void DoMakeRequest() override;
   void DoExtract() override;
+  bool DoExtractText(QByteArrayView aText) override;
   void DoOutput() override;
   void DoNotify() override;
   const TThreadTexts *Texts() const override { return &cTickerPriceThreadTexts; }
@@ -41,7 +42,7 @@ private:
 class TTicker24hrThread : public TBaseThread
 {
 protected:
-  void DoExtract() override;
+  bool DoExtractText(QByteArrayView aText) override;
   void DoOutput() override;
   void DoNotify() override;
   const TThreadTexts *Texts() const override { return &cTicker24hrThreadTexts; }
@@ -55,7 +56,7 @@ private:
 class TTicker24hrVolumeThread : public TBaseThread
 {
 protected:
-  void DoExtract() override;
+  bool DoExtractText(QByteArrayView aText) override;
   void DoOutput() override;
   void DoNotify() override;
   const TThreadTexts *Texts() const override { return &cTicker24hrVolumeThreadTexts; }

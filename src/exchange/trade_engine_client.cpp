@@ -2,6 +2,7 @@
 
 #include "connection_item.h"
 #include "consts.h"
+#include "http_handle_pool.h"
 #include "log_writer.h"
 #include "methods.h"
 #include "rate_limit_gate.h"
@@ -53,6 +54,7 @@ using TClock = std::chrono::steady_clock;
 // The transport's shut-down state, read by every exchange and its progress callback.
 std::atomic<bool> gStopped{false};
 std::atomic<TClock::rep> gCutOffAt{TClock::time_point::max().time_since_epoch().count()};
+std::atomic<long> gConnections{0};
 
 bool CutOff()
 {
@@ -179,6 +181,12 @@ CURLcode Perform(CURL *aHandle, const TWireRequest &aWire, TExchange &aExchange)
     if (aWire.Verb == QLatin1String("DELETE"))
       Check(curl_easy_setopt(aHandle, CURLOPT_CUSTOMREQUEST, "DELETE"), "CUSTOMREQUEST");
   }
+  // A kept connection the server has just closed is retried on a new one by the client, which
+  // is harmless for a query but could send an order twice: orders go on a connection of their
+  // own (the TLS session is still resumed).
+  const bool lQuery = aWire.Verb == QLatin1String("GET");
+  Check(curl_easy_setopt(aHandle, CURLOPT_FRESH_CONNECT, lQuery ? 0L : 1L), "FRESH_CONNECT");
+  Check(curl_easy_setopt(aHandle, CURLOPT_FORBID_REUSE, lQuery ? 0L : 1L), "FORBID_REUSE");
   Check(curl_easy_setopt(aHandle, CURLOPT_WRITEFUNCTION, OnBody), "WRITEFUNCTION");
   Check(curl_easy_setopt(aHandle, CURLOPT_WRITEDATA, &aExchange), "WRITEDATA");
   Check(curl_easy_setopt(aHandle, CURLOPT_HEADERFUNCTION, OnHeaderLine), "HEADERFUNCTION");
@@ -282,11 +290,8 @@ struct TTradeEngineClient::THttp
 {
   CURL *Handle = nullptr;
   std::array<char, CURL_ERROR_SIZE> ErrorText{};
-  ~THttp()
-  {
-    if (Handle)
-      curl_easy_cleanup(Handle);
-  }
+  // The handle and its open connection serve the next exchange.
+  ~THttp() { THttpHandlePool::Instance().Give(Handle); }
 };
 
 TTradeEngineClient::TTradeEngineClient(int aThread) : fThread(aThread)
@@ -294,7 +299,7 @@ TTradeEngineClient::TTradeEngineClient(int aThread) : fThread(aThread)
   try {
     InitCurl();
     fHttp = std::make_unique<THttp>();
-    fHttp->Handle = curl_easy_init();
+    fHttp->Handle = THttpHandlePool::Instance().Take();
     CURL *lHandle = fHttp->Handle;
     if (!lHandle)
       throw std::runtime_error("the HTTP client could not be created");
@@ -303,7 +308,6 @@ TTradeEngineClient::TTradeEngineClient(int aThread) : fThread(aThread)
     Check(curl_easy_setopt(lHandle, CURLOPT_ERRORBUFFER, fHttp->ErrorText.data()), "ERRORBUFFER");
     Check(curl_easy_setopt(lHandle, CURLOPT_PROTOCOLS_STR, "https"), "PROTOCOLS");
     Check(curl_easy_setopt(lHandle, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1), "HTTP_VERSION");
-    Check(curl_easy_setopt(lHandle, CURLOPT_FORBID_REUSE, 1L), "FORBID_REUSE");
     Check(curl_easy_setopt(lHandle, CURLOPT_USERAGENT, cUserAgent.toLatin1().constData()),
           "USERAGENT");
     Check(curl_easy_setopt(lHandle, CURLOPT_CONNECTTIMEOUT_MS, long{cConnectTimeoutMs}),
@@ -381,6 +385,9 @@ bool TTradeEngineClient::ExecuteCommand(const QString &aMethod, bool aAuth, QStr
     lExchange.ReadTimeoutMs = fReadTimeoutMs;
     fHttp->ErrorText[0] = '\0';
     const CURLcode lCode = Perform(lHandle, lWire, lExchange);
+    long lConnects = 0;
+    if (curl_easy_getinfo(lHandle, CURLINFO_NUM_CONNECTS, &lConnects) == CURLE_OK)
+      gConnections += lConnects;
     lRawHeaders = MaskApiKeyHeaders(QString::fromUtf8(lExchange.RawHeadersOut).trimmed());
 
     long lStatus = 0;
@@ -464,6 +471,7 @@ void StopTransport()
 {
   gStopped = true;
   CutTransfersIn(cReadTimeoutMs);
+  THttpHandlePool::Instance().Close();
 }
 
 bool TransportStopped()
@@ -471,8 +479,14 @@ bool TransportStopped()
   return gStopped.load();
 }
 
+long TransportConnections()
+{
+  return gConnections.load();
+}
+
 void ResumeTransport()
 {
+  THttpHandlePool::Instance().Open();
   gStopped = false;
   gCutOffAt = TClock::time_point::max().time_since_epoch().count();
 }

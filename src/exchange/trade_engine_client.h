@@ -23,8 +23,9 @@ struct TRefusal
 };
 
 // One HTTPS exchange with the exchange's REST interface: TLS 1.2 only, certificates verified
-// against the system's trust store plus the optional CA file of server.json, no cookies, no
-// connection kept afterwards. Built, used for one exchange and freed on one thread.
+// against the system's trust store plus the optional CA file of server.json, no cookies. The
+// connection of a query is kept for the next exchange (see THttpHandlePool); an order gets a
+// new one. Built, used for one exchange and freed on one thread.
 class TTradeEngineClient
 {
 public:
@@ -86,12 +87,16 @@ private:
 };
 
 // Shut-down of the transport. CutTransfersIn: exchanges still under way aMs from now are cut
-// off then. StopTransport: no exchange starts any more, and those under way are cut off within
-// one read timeout at the latest. ResumeTransport undoes both (a new run of the terminal).
+// off then. StopTransport: no exchange starts any more, those under way are cut off within
+// one read timeout at the latest, and the kept connections close. ResumeTransport undoes both (a
+// new run of the terminal).
 void CutTransfersIn(int aMs);
 void StopTransport();
 bool TransportStopped();
 void ResumeTransport();
+// The connections the transport has opened so far in this process (kept ones are not counted
+// again when reused).
+long TransportConnections();
 
 // Runs one exchange on a new transport thread and waits for it. aResponse is the answer (empty
 // on failure, the reason then in the log and the last server error); aError is the message of

@@ -22,6 +22,9 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <functional>
+#include <utility>
+
 namespace {
 
 // The transport cuts every exchange off within one read timeout once it is stopped; the
@@ -57,7 +60,29 @@ void LeaveSharedObjects()
   (void)UIWriter.release();
 }
 
+std::function<void()> gStepProbe;
+
+// Every singleton step ends with the probe, so that a test sees the order they come and go in.
+template <class T, class... TArgs> void Create(std::unique_ptr<T> &aGlobal, TArgs &&...aArgs)
+{
+  aGlobal = std::make_unique<T>(std::forward<TArgs>(aArgs)...);
+  if (gStepProbe)
+    gStepProbe();
+}
+
+template <class T> void Free(std::unique_ptr<T> &aGlobal)
+{
+  aGlobal.reset();
+  if (gStepProbe)
+    gStepProbe();
+}
+
 } // namespace
+
+void SetBuilderStepProbe(std::function<void()> aProbe)
+{
+  gStepProbe = std::move(aProbe);
+}
 
 TBuilder::TBuilder() = default;
 TBuilder::~TBuilder() = default;
@@ -71,21 +96,21 @@ TBuilder &Builder()
 void TBuilder::BuildOnStart()
 {
   ResumeTransport();
-  Folders = std::make_unique<TFolders>();
-  LogWriter = std::make_unique<TLogWriter>();
+  Create(Folders);
+  Create(LogWriter);
   for (int i = 0; i < 3; ++i)
     WriteLog(QString(), mtConfirm, 0);
-  Workflow = std::make_unique<TWorkflow>();
+  Create(Workflow);
   fWork = std::make_unique<TPeriodicWork>();
   Workflow->SetHost(fWork.get());
-  Profile = std::make_unique<TProfile>(Workflow->Mode());
+  Create(Profile, Workflow->Mode());
   SetMainProfileSource([] { return Profile ? Profile->MainProfile() : nullptr; });
-  User = std::make_unique<TUser>();
-  SysTime = std::make_unique<TSysTime>();
-  UIWriter = std::make_unique<TUIWriter>();
-  Timer = std::make_unique<TTimer>();
-  ChartTemplates = std::make_unique<TChartTemplates>();
-  ChartList = std::make_unique<TChartList>();
+  Create(User);
+  Create(SysTime);
+  Create(UIWriter);
+  Create(Timer);
+  Create(ChartTemplates);
+  Create(ChartList);
   SetRefreshOrdersBubbles([] {
     if (ChartList)
       ChartList->RefreshOrdersBubbles();
@@ -108,22 +133,22 @@ void TBuilder::DestroyOnFinish()
   delete fmMain;
   if (!lQuiet)
     LeaveSharedObjects();
-  ChartTemplates.reset();
-  SysTime.reset();
+  Free(ChartTemplates);
+  Free(SysTime);
   SetRefreshOrdersBubbles({});
-  ChartList.reset();
-  Folders.reset();
+  Free(ChartList);
+  Free(Folders);
   if (Workflow)
     Workflow->SetHost(nullptr);
-  Workflow.reset();
+  Free(Workflow);
   fWork.reset();
   SetMainProfileSource({});
-  Profile.reset();
+  Free(Profile);
   if (User)
     User->DeInit();
-  User.reset();
-  Timer.reset();
-  LogWriter.reset();
+  Free(User);
+  Free(Timer);
+  Free(LogWriter);
 }
 
 void TBuilder::Abandon()

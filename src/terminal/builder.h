@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 class TPeriodicWork;
@@ -21,3 +22,6 @@ private:
 };
 
 TBuilder &Builder();
+
+// Runs after each singleton the builder creates or destroys (tests watch the order with it).
+void SetBuilderStepProbe(std::function<void()> aProbe);

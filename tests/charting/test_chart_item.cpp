@@ -261,6 +261,29 @@ TEST_F(ChartItem, EqualVolumesDrawNeitherBarsNorTheBanner)
   EXPECT_NE(Render(*lItem), lBarsOnly);
 }
 
+// On a narrow window the long OHLC text stops at the plot: the price scale is left as it was.
+TEST_F(ChartItem, CaptionStopsAtThePriceScale)
+{
+  TChartItem *lItem = NewChart();
+  std::vector<TBar> lBars = Minutes(NowStamp(), 30);
+  for (TBar &lBar : lBars)
+    for (double *lPrice : {&lBar.Open, &lBar.High, &lBar.Low, &lBar.Close})
+      *lPrice += 65000;
+  Feed(*lItem, lBars);
+  lItem->SetIsLoading(false);
+  lItem->Window()->SetBounds(QRect(0, 0, 260, 300));
+  lItem->ChartSettings().ShowOHLC = false;
+  const QImage lPlain = Render(*lItem);
+  lItem->ChartSettings().ShowOHLC = true;
+  const QImage lCaption = Render(*lItem);
+  const QRect lPlot = lItem->Chart()->Scene().PlotRect();
+  ASSERT_LT(lPlot.right(), lPlain.width() - 30); // the price scale takes the right side
+  const QRect lScale(lPlot.right() + 1, 0, lPlain.width() - lPlot.right() - 1, 40);
+  EXPECT_EQ(lCaption.copy(lScale), lPlain.copy(lScale));
+  const QRect lRow(10, 10, lPlot.right() - 10, 14);
+  EXPECT_NE(lCaption.copy(lRow), lPlain.copy(lRow));
+}
+
 TEST_F(ChartItem, AxisLabels)
 {
   TChartItem *lItem = NewChart();

@@ -6,6 +6,7 @@
 #include "winctrl_mdi_window_button.h"
 
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPointer>
@@ -102,6 +103,29 @@ TEST_F(ChartListTest, FilesWithPartsMissing)
   NewChart();
   fList->Load(fDir.filePath("none.json"));
   EXPECT_EQ(fList->Count(), 1);
+}
+
+// Charts laid out for a wider area keep their grid, scaled down, instead of the outer ones
+// being pushed onto their neighbours.
+TEST_F(ChartListTest, LayoutFromAWiderAreaIsScaledDownWhole)
+{
+  QJsonArray lCharts;
+  for (int i = 0; i < 4; ++i)
+    lCharts.append(QJsonObject{
+        {"symbol", "BTCUSDT"}, {"left", i * 400}, {"top", 0}, {"width", 400}, {"height", 300}});
+  QFile lFile(fList->GetFileName());
+  ASSERT_TRUE(lFile.open(QIODevice::WriteOnly));
+  lFile.write(QJsonDocument(QJsonObject{{"charts", lCharts}}).toJson());
+  lFile.close();
+  fList->Load();
+  ASSERT_EQ(fList->Count(), 4);
+  for (int i = 0; i < 4; ++i) {
+    const QRect lBounds = fList->GetItem(i)->Window()->geometry();
+    EXPECT_TRUE(fHost.rect().contains(lBounds)) << i;
+    EXPECT_GE(lBounds.width(), 200) << i;
+    if (i > 0)
+      EXPECT_LE(fList->GetItem(i - 1)->Window()->geometry().right(), lBounds.left() - 1) << i;
+  }
 }
 
 TEST_F(ChartListTest, NewChartShowsFiveMinuteKlinesAndIsSaved)

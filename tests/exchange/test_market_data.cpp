@@ -13,10 +13,22 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <tuple>
 
 using namespace market_test;
 
 namespace {
+
+// The readers take the answer's text, as the threads hand it over.
+std::vector<TPriceTick> ParseTickerPrices(const QJsonArray &aAnswer)
+{
+  return ::ParseTickerPrices(QJsonDocument(aAnswer).toJson(QJsonDocument::Compact));
+}
+
+std::vector<TTicker24hr> ParseTicker24hr(const QJsonArray &aAnswer)
+{
+  return ::ParseTicker24hr(QJsonDocument(aAnswer).toJson(QJsonDocument::Compact));
+}
 
 QJsonArray Array(const char *aJson)
 {
@@ -113,6 +125,39 @@ TEST_F(MarketDataTest, PriceElementsWithoutASymbolAreLeftOut)
   EXPECT_EQ(lTicks[0].Symbol, QStringLiteral("XRPBTC"));
   EXPECT_DOUBLE_EQ(lTicks[0].Price, 0.00000351);
   EXPECT_EQ(lTicks[1].Price, 0); // a missing key reads as 0
+}
+
+// The answer's text is read as the JSON tree read it: numbers or decimal strings with ".",
+// anything else 0; names keep their case, their key folds it.
+TEST(MarketText, PricesAndNamesReadAsTheJsonTreeReadThem)
+{
+  const auto lTicks = ::ParseTickerPrices(QByteArrayLiteral(
+      R"([{"symbol":"XRPBTC","price":"0.00000351"},{"price":12.5,"symbol":"ethBTC"},)"
+      R"({"symbol":"A","price":"4,5"},{"symbol":"B","price":" 7"},{"symbol":"C","price":"nan"},)"
+      R"({"symbol":"D","price":null},{"symbol":5,"price":"1"},{"symbol":"ÄBC","price":"1e2"}])"));
+  const std::vector<std::tuple<QString, QString, double>> lExpected = {
+      {"XRPBTC", "xrpbtc", 0.00000351},
+      {"ethBTC", "ethbtc", 12.5},
+      {"A", "a", 0},
+      {"B", "b", 7},
+      {"C", "c", 0},
+      {"D", "d", 0},
+      {"ÄBC", "äbc", 100}};
+  ASSERT_EQ(lTicks.size(), lExpected.size());
+  for (size_t i = 0; i < lTicks.size(); ++i) {
+    EXPECT_EQ(lTicks[i].Symbol, std::get<0>(lExpected[i]));
+    EXPECT_EQ(lTicks[i].Key, std::get<1>(lExpected[i]));
+    EXPECT_DOUBLE_EQ(lTicks[i].Price, std::get<2>(lExpected[i])) << i;
+  }
+  EXPECT_TRUE(::ParseTickerPrices(QByteArrayLiteral(R"({"code":-1121})")).empty());
+  // A damaged text yields nothing, not the elements before the damage.
+  for (const QByteArray &lBad :
+       {QByteArrayLiteral(R"([{"symbol":"A","price":"1"},{"symbol":tru}])"),
+        QByteArrayLiteral(R"([{"symbol":"A","price":"1"}] x)"),
+        QByteArrayLiteral(R"([{"symbol":"A","price":"1"})")}) {
+    EXPECT_THROW(::ParseTickerPrices(lBad), TJsonTextError) << lBad.toStdString();
+    EXPECT_THROW(::ParseTicker24hr(lBad), TJsonTextError) << lBad.toStdString();
+  }
 }
 
 TEST_F(MarketDataTest, SymbolPriceWithoutChartUpdatesOnlyAKnownSymbol)

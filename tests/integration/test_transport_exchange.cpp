@@ -244,3 +244,43 @@ TEST_F(TransportExchange, ExchangeCertificateIsNotTrustedWithoutTheCaFile)
       << GetLastServerError().toStdString();
   EXPECT_EQ(fEnv.Log.Matching(QStringLiteral(">> Exception: ")).size(), 1u);
 }
+
+// Queries ride on the connection the last one left open; orders never do. When the exchange
+// goes away and comes back on the same port, the dead kept connection gives way to a new one.
+TEST(TransportConnections, QueriesReuseTheConnectionAndOutliveAnExchangeRestart)
+{
+  QTemporaryDir lState; // the same certificates for both runs of the exchange
+  vexa::test::TExchangeProcess::TConfig lConfig;
+  lConfig.fStateDir = lState.path().toStdString();
+  auto lExchange = std::make_unique<vexa::test::TExchangeProcess>(lConfig);
+  TTransportEnv lEnv;
+  lEnv.UseExchange(*lExchange);
+  auto Send = [&lEnv](std::unique_ptr<TDBaseMethod> aMethod, const QString &aRequest) {
+    QString lResponse;
+    QString lError;
+    SendRequest(std::move(aMethod), &lEnv.Account, aRequest, lResponse, lError);
+    EXPECT_TRUE(lError.isEmpty()) << lError.toStdString();
+    return lResponse;
+  };
+  ASSERT_FALSE(Send(std::make_unique<TDMethodPing>(), QString()).isEmpty());
+  const long lFirst = TransportConnections();
+  for (int i = 0; i < 5; ++i)
+    ASSERT_FALSE(Send(std::make_unique<TDMethodTickerPrice>(), QString()).isEmpty());
+  EXPECT_EQ(TransportConnections(), lFirst);
+
+  // Refused for want of parameters, but each went out on a new connection.
+  for (int i = 0; i < 2; ++i)
+    Send(std::make_unique<TDMethodOrderPost>(), QStringLiteral("symbol=BTCUSDT"));
+  EXPECT_EQ(TransportConnections(), lFirst + 2);
+  ASSERT_FALSE(Send(std::make_unique<TDMethodPing>(), QString()).isEmpty());
+  EXPECT_EQ(TransportConnections(), lFirst + 2);
+
+  const int lPort = lExchange->port();
+  lExchange.reset();
+  lConfig.fArgs = {"--port", std::to_string(lPort)};
+  lExchange = std::make_unique<vexa::test::TExchangeProcess>(lConfig);
+  ASSERT_EQ(lExchange->port(), lPort);
+  EXPECT_FALSE(Send(std::make_unique<TDMethodPing>(), QString()).isEmpty())
+      << GetLastServerError().toStdString();
+  EXPECT_EQ(TransportConnections(), lFirst + 3);
+}

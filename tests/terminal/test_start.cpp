@@ -1,9 +1,11 @@
 #include "builder.h"
+#include "chart_list.h"
 #include "chart_templates.h"
 #include "coder.h"
 #include "fm_main.h"
 #include "folders.h"
 #include "log_writer.h"
+#include "profile.h"
 #include "start.h"
 #include "sys_time.h"
 #include "test_presenter.h"
@@ -52,6 +54,26 @@ protected:
   QTemporaryDir fDir;
 };
 
+// The builder's singletons alive at one moment, by name.
+QStringList Alive()
+{
+  QStringList lNames;
+  const std::pair<bool, const char *> lAll[] = {{Folders != nullptr, "Folders"},
+                                                {LogWriter != nullptr, "LogWriter"},
+                                                {Workflow != nullptr, "Workflow"},
+                                                {Profile != nullptr, "Profile"},
+                                                {User != nullptr, "User"},
+                                                {SysTime != nullptr, "SysTime"},
+                                                {UIWriter != nullptr, "UIWriter"},
+                                                {Timer != nullptr, "Timer"},
+                                                {ChartTemplates != nullptr, "ChartTemplates"},
+                                                {ChartList != nullptr, "ChartList"}};
+  for (const auto &[lAlive, lName] : lAll)
+    if (lAlive)
+      lNames << QString::fromLatin1(lName);
+  return lNames;
+}
+
 } // namespace
 
 TEST_F(StartTest, BrokenServerJsonShowsOneAlertAndEnds)
@@ -92,6 +114,60 @@ TEST_F(StartTest, WindowOpensOfflineAndShutDownEmptiesTheSingletons)
   EXPECT_TRUE(UIWriter);
   UIWriter.reset();
   EXPECT_TRUE(lGuard.Presenter().Shown().empty());
+}
+
+// Each step of the builder makes or frees exactly one singleton, in the fixed order; the run's
+// three empty log entries come right after the log writer and before the workflow.
+TEST_F(StartTest, SingletonsComeAndGoInTheirOrderAndTheRunIsMarkedInTheLog)
+{
+  TPresenterGuard lGuard;
+  SetUserNameSource([] { return QStringLiteral("kestrum"); });
+  WriteServerJson("{\"server\":\"https://127.0.0.1:1\"}");
+  std::vector<QStringList> lSteps{Alive()};
+  SetBuilderStepProbe([&lSteps] {
+    lSteps.push_back(Alive());
+    WriteLog(QStringLiteral("step"));
+  });
+  Builder().BuildOnStart();
+  QTimer::singleShot(200, fmMain, [] { fmMain->close(); });
+  EXPECT_EQ(QApplication::exec(), 0);
+  Builder().DestroyOnFinish();
+  SetBuilderStepProbe({});
+  SetUserNameSource({});
+  UIWriter.reset();
+
+  QStringList lMade, lFreed;
+  for (size_t i = 1; i < lSteps.size(); ++i) {
+    const QStringList &lBefore = lSteps[i - 1];
+    const QStringList &lAfter = lSteps[i];
+    ASSERT_EQ(std::abs(lAfter.size() - lBefore.size()), 1) << "step " << i;
+    for (const QString &lName : lAfter)
+      if (!lBefore.contains(lName))
+        lMade << lName;
+    for (const QString &lName : lBefore)
+      if (!lAfter.contains(lName))
+        lFreed << lName;
+  }
+  EXPECT_EQ(lMade, (QStringList{"Folders", "LogWriter", "Workflow", "Profile", "User", "SysTime",
+                                "UIWriter", "Timer", "ChartTemplates", "ChartList"}));
+  EXPECT_EQ(lFreed, (QStringList{"ChartTemplates", "SysTime", "ChartList", "Folders", "Workflow",
+                                 "Profile", "User", "Timer", "LogWriter"}));
+
+  // The probe's entry after the log writer is the first one written; the three marks follow.
+  QFile lLog(fDir.filePath(QStringLiteral("exe/Debug.log")));
+  ASSERT_TRUE(lLog.open(QIODevice::ReadOnly));
+  const QList<QByteArray> lLines = lLog.readAll().split('\n');
+  ASSERT_GE(lLines.size(), 5);
+  auto Fields = [&lLines](int aLine) { return lLines[aLine].trimmed().split('\t'); };
+  EXPECT_EQ(Fields(0).value(3), "step");
+  for (int i = 1; i <= 3; ++i) {
+    const QList<QByteArray> lMark = lLines[i].chopped(1).split('\t');
+    ASSERT_EQ(lMark.size(), 4) << lLines[i].toStdString();
+    EXPECT_EQ(lMark[1], "");
+    EXPECT_EQ(lMark[2], QByteArray(8, ' ')); // the main thread's identifier 0
+    EXPECT_EQ(lMark[3], "");
+  }
+  EXPECT_EQ(Fields(4).value(3), "step");
 }
 
 // Start-up waits for the exchange while the window is already open: a close then must still
