@@ -655,7 +655,14 @@ void TChartItem::SetZoom(TZoom aLevel)
   if (fIsClosing || !fChart || aLevel == fChartSettings.Zoom)
     return;
   fChartSettings.Zoom = aLevel;
+  // The zoom keeps the right edge where the trader looks: the newest candles stay in view
+  // instead of the range growing into the future or falling back into the past.
+  const double lRight = fChart->BottomAxis().Maximum();
   RefreshZoom();
+  const double lWidth = TimeAxis().Width();
+  SetTimeAxis({lRight - lWidth, lRight});
+  FixRightSide();
+  FixLeftSide();
   FixChartHeight();
   UpdateIndicators();
   RefreshWindowCaption();

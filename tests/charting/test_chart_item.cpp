@@ -322,6 +322,25 @@ TEST_F(ChartItem, RightEdgeStopsAtTheNewestCandleInEveryTimeZone)
   tzset();
 }
 
+TEST_F(ChartItem, ZoomKeepsTheNewestCandlesInView)
+{
+  TChartItem *lItem = NewChart();
+  Feed(*lItem, Minutes(NowStamp(), 2000));
+  lItem->ChartSettings().Zoom = z0;
+  lItem->ChartFullRefresh();
+  const TChartAxis &lTime = lItem->Chart()->BottomAxis();
+  double lWidth = lTime.Maximum() - lTime.Minimum();
+  for (int i = 0; i < 5; ++i) {
+    lItem->acZoomOutExecute();
+    EXPECT_NEAR(lTime.Maximum(), UtcPlus3(), 5.0 / 86400) << i;
+    EXPECT_GT(lTime.Maximum() - lTime.Minimum(), lWidth) << i;
+    lWidth = lTime.Maximum() - lTime.Minimum();
+  }
+  lItem->acZoomInExecute();
+  EXPECT_NEAR(lTime.Maximum(), UtcPlus3(), 5.0 / 86400);
+  EXPECT_LT(lTime.Maximum() - lTime.Minimum(), lWidth);
+}
+
 TEST_F(ChartItem, ClosedChartIgnoresItsLateThreads)
 {
   TChartItem *lItem = NewChart();

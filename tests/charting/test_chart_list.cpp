@@ -123,8 +123,9 @@ TEST_F(ChartListTest, LayoutFromAWiderAreaIsScaledDownWhole)
     const QRect lBounds = fList->GetItem(i)->Window()->geometry();
     EXPECT_TRUE(fHost.rect().contains(lBounds)) << i;
     EXPECT_GE(lBounds.width(), 200) << i;
-    if (i > 0)
+    if (i > 0) {
       EXPECT_LE(fList->GetItem(i - 1)->Window()->geometry().right(), lBounds.left() - 1) << i;
+    }
   }
 }
 
