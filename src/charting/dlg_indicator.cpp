@@ -1,10 +1,10 @@
 #include "dlg_indicator.h"
 
 #include "chart_settings.h"
+#include "color_box.h"
 #include "indicators.h"
 #include "utils.h"
 
-#include <QColorDialog>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -17,7 +17,6 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include <array>
 
 namespace {
 
@@ -27,92 +26,15 @@ constexpr int cEditWidth = 120;
 constexpr int cComboWidth = 160;
 constexpr QSize cStyleIcon(56, 12);
 
-struct TNamedColor
-{
-  const char *Name;
-  QRgb Rgb;
-};
-
-constexpr std::array<TNamedColor, 16> cStandardColors = {{
-    {"Black", 0x000000},
-    {"Maroon", 0x800000},
-    {"Green", 0x008000},
-    {"Olive", 0x808000},
-    {"Navy", 0x000080},
-    {"Purple", 0x800080},
-    {"Teal", 0x008080},
-    {"Gray", 0x808080},
-    {"Silver", 0xC0C0C0},
-    {"Red", 0xFF0000},
-    {"Lime", 0x00FF00},
-    {"Yellow", 0xFFFF00},
-    {"Blue", 0x0000FF},
-    {"Fuchsia", 0xFF00FF},
-    {"Aqua", 0x00FFFF},
-    {"White", 0xFFFFFF},
-}};
-
-// Marks the entry that holds a colour outside the standard ones.
-constexpr int cOwnColorRole = Qt::UserRole + 1;
-
-QIcon Swatch(const QColor &aColor)
-{
-  QPixmap lPixmap(16, 12);
-  lPixmap.fill(aColor);
-  QPainter lPainter(&lPixmap);
-  lPainter.setPen(Qt::black);
-  lPainter.drawRect(0, 0, lPixmap.width() - 1, lPixmap.height() - 1);
-  return QIcon(lPixmap);
-}
-
 QColor BoxColor(const QComboBox *aBox)
 {
   return aBox->currentData().value<QColor>();
 }
 
-void SetBoxColor(QComboBox *aBox, const QColor &aColor)
+TColorBox *ColorBox(QWidget *aParent, const char *aName)
 {
-  const QColor lColor(aColor.rgb());
-  for (int i = 1; i < aBox->count(); ++i)
-    if (!aBox->itemData(i, cOwnColorRole).toBool() &&
-        aBox->itemData(i).value<QColor>().rgb() == lColor.rgb()) {
-      aBox->setCurrentIndex(i);
-      return;
-    }
-  // One entry after "Custom..." shows a colour that no standard entry has.
-  if (!aBox->itemData(1, cOwnColorRole).toBool()) {
-    aBox->insertItem(1, QString());
-    aBox->setItemData(1, true, cOwnColorRole);
-  }
-  aBox->setItemIcon(1, Swatch(lColor));
-  aBox->setItemText(1, lColor.name().toUpper());
-  aBox->setItemData(1, lColor);
-  aBox->setCurrentIndex(1);
-}
-
-// Standard colours by name and a "Custom..." entry that asks for any colour.
-QComboBox *ColorBox(QWidget *aParent, const char *aName)
-{
-  auto *lBox = new QComboBox(aParent);
+  auto *lBox = new TColorBox(aParent);
   lBox->setObjectName(QLatin1String(aName));
-  lBox->setIconSize(QSize(16, 12));
-  lBox->addItem(QStringLiteral("Custom..."));
-  for (const TNamedColor &lColor : cStandardColors)
-    lBox->addItem(Swatch(QColor(lColor.Rgb)), QLatin1String(lColor.Name), QColor(lColor.Rgb));
-  QObject::connect(lBox, &QComboBox::activated, lBox, [lBox](int aIndex) {
-    if (aIndex != 0)
-      return;
-    const QColor lOld = lBox->property("lastColor").value<QColor>();
-    const QColor lNew = QColorDialog::getColor(lOld, lBox);
-    SetBoxColor(lBox, lNew.isValid() ? lNew : lOld);
-  });
-  // The colour shown before "Custom..." was chosen comes back when the colour dialog is
-  // cancelled.
-  QObject::connect(lBox, &QComboBox::currentIndexChanged, lBox, [lBox](int aIndex) {
-    if (aIndex > 0)
-      lBox->setProperty("lastColor", lBox->itemData(aIndex));
-  });
-  lBox->setCurrentIndex(1);
   return lBox;
 }
 
@@ -350,7 +272,7 @@ void TfmIndicator::SetIndicator(TBaseIndicatorInfo &aInfo)
     edShift->setText(QString::number(lMa->Shift));
     cbMethod->setCurrentIndex(static_cast<int>(lMa->Method));
     SelectPrice(cbPrice, lMa->Price);
-    SetBoxColor(cbColor, ToQColor(lMa->LineColor));
+    cbColor->SetSelected(ToQColor(lMa->LineColor));
     cbStyle->setCurrentIndex(static_cast<int>(lMa->LineStyle));
     SelectWidth(cbWidth, lMa->LineWidth);
   } else if (auto *lBands = dynamic_cast<TBollingerIndicatorInfo *>(&aInfo)) {
@@ -359,19 +281,19 @@ void TfmIndicator::SetIndicator(TBaseIndicatorInfo &aInfo)
     edBShift->setText(QString::number(lBands->Shift));
     edBDev->setText(QString::number(lBands->Dev));
     SelectPrice(cbBPrice, lBands->Price);
-    SetBoxColor(cbBColor, ToQColor(lBands->LineColor));
+    cbBColor->SetSelected(ToQColor(lBands->LineColor));
     cbBStyle->setCurrentIndex(static_cast<int>(lBands->LineStyle));
     SelectWidth(cbBWidth, lBands->LineWidth);
   } else if (auto *lZigZag = dynamic_cast<TZigZagIndicatorInfo *>(&aInfo)) {
     ShowPanel(panelZZ);
     edZZDepth->setText(QString::number(lZigZag->Depth));
     edZZBackstep->setText(QString::number(lZigZag->Backstep));
-    SetBoxColor(cbZZColor, ToQColor(lZigZag->LineColor));
+    cbZZColor->SetSelected(ToQColor(lZigZag->LineColor));
     cbZZStyle->setCurrentIndex(static_cast<int>(lZigZag->LineStyle));
     SelectWidth(cbZZWidth, lZigZag->LineWidth);
   } else if (auto *lFractal = dynamic_cast<TFractalIndicatorInfo *>(&aInfo)) {
     ShowPanel(panelFractal);
-    SetBoxColor(cbFColor, ToQColor(lFractal->Color));
+    cbFColor->SetSelected(ToQColor(lFractal->Color));
   }
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 class QComboBox;
+class TColorBox;
 class QKeyEvent;
 class QLineEdit;
 class TBaseIndicatorInfo;
@@ -50,13 +51,16 @@ private:
   QWidget *panelFractal = nullptr;
   QLineEdit *edPeriod = nullptr, *edShift = nullptr;
   QComboBox *cbMethod = nullptr, *cbPrice = nullptr;
-  QComboBox *cbColor = nullptr, *cbStyle = nullptr, *cbWidth = nullptr;
+  TColorBox *cbColor = nullptr;
+  QComboBox *cbStyle = nullptr, *cbWidth = nullptr;
   QLineEdit *edBPeriod = nullptr, *edBShift = nullptr, *edBDev = nullptr;
   QComboBox *cbBPrice = nullptr;
-  QComboBox *cbBColor = nullptr, *cbBStyle = nullptr, *cbBWidth = nullptr;
+  TColorBox *cbBColor = nullptr;
+  QComboBox *cbBStyle = nullptr, *cbBWidth = nullptr;
   QLineEdit *edZZDepth = nullptr, *edZZBackstep = nullptr;
-  QComboBox *cbZZColor = nullptr, *cbZZStyle = nullptr, *cbZZWidth = nullptr;
-  QComboBox *cbFColor = nullptr;
+  TColorBox *cbZZColor = nullptr;
+  QComboBox *cbZZStyle = nullptr, *cbZZWidth = nullptr;
+  TColorBox *cbFColor = nullptr;
 };
 
 // Runs the dialog modally on aInfo; true on "ОК" (aInfo then holds the edited values), false on
