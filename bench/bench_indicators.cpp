@@ -5,7 +5,6 @@
 #include "indicators.h"
 #include "kline.h"
 
-#include <QApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -90,14 +89,3 @@ BENCHMARK(BM_AllIndicatorsCalc)
     ->ReportAggregatesOnly(true);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication lApp(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
